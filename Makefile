@@ -1,0 +1,52 @@
+# Entry points: make demo, make test, make bench, make fuzz, make clean.
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+HOST  := build/host
+WIN32 := build/win32
+
+.PHONY: all bootstrap configure build build-host build-win32 test test-host test-win32 demo bench fuzz clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+$(HOST)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+
+$(WIN32)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
+	  -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
+
+configure: bootstrap $(HOST)/CMakeCache.txt $(WIN32)/CMakeCache.txt
+
+build-host: bootstrap $(HOST)/CMakeCache.txt
+	cmake --build $(HOST) -j $(JOBS)
+
+build-win32: bootstrap $(WIN32)/CMakeCache.txt
+	cmake --build $(WIN32) -j $(JOBS)
+
+build: build-host build-win32
+
+test-host: build-host
+	cd $(HOST) && ctest --output-on-failure --timeout 120 -j $(JOBS)
+
+test-win32: build-win32
+	scripts/test-win32
+
+test: build
+	@scripts/test-all
+
+demo: build
+	scripts/demo
+
+bench: build
+	scripts/bench
+
+fuzz: build-host
+	scripts/fuzz $(FUZZ_SECONDS)
+
+clean:
+	-scripts/wine-harness stop >/dev/null 2>&1
+	rm -rf build

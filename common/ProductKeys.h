@@ -1,0 +1,30 @@
+// Registry locations, class identifiers and names shared by the programs (HKEY_LOCAL_MACHINE).
+#pragma once
+
+namespace ProductKeys {
+constexpr char kTessary[] = "Software\\Tessary";
+constexpr char kZUL[] = "Software\\Tessary\\ZUL";
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUninstallZUL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL";
+
+// Values of the product key.
+constexpr char kPath[] = "Path";
+constexpr char kDistID[] = "DistID";
+constexpr char kSubscribedChannels[] = "SubscribedChannels";
+constexpr char kMachineGuid[] = "MachineGuid";
+constexpr char kInstalledItems[] = "InstalledItems";
+}  // namespace ProductKeys
+
+namespace ProductIds {
+constexpr char kZULManagerClsid[] = "{A8A29C11-24A3-2E3D-2CDA-E9F333B92BB5}";
+constexpr char kDownloadMgrClsid[] = "{17179814-FAD5-235E-BC1A-1306E659E09B}";
+constexpr char kItemInstallerClsid[] = "{4E59C901-9B5D-696D-8AA0-72B505A594B0}";
+constexpr char kZULManAppId[] = "{4A4724EA-E7FE-68E6-7AC9-BF18DEC0FC20}";
+constexpr char kZULManTypeLib[] = "{A61098A6-5B86-7FFB-191D-AB5448C5830D}";
+// Item type whose installer is the manager's own ItemInstaller.
+constexpr char kDefaultItemType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
+}  // namespace ProductIds
+
+// Thread messages of the channel manager (it has no window).
+constexpr unsigned ZULM_MSG_SHUTDOWN = 0x8001;
+constexpr unsigned ZULM_MSG_START_CHECKIN = 0x8002;

@@ -1,0 +1,8 @@
+// The manager directory: "Path" of the product key, or the running program's directory, which
+// is then stored there.
+#pragma once
+#include <string>
+
+#include "records/ZULErrorCodes.h"
+
+ZULError ReadManagerDirectory(std::string& directory);

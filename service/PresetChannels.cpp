@@ -1,0 +1,45 @@
+#include "service/PresetChannels.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/CommaList.h"
+#include "common/Handles.h"
+#include "common/ProductKeys.h"
+#include "common/RegistryHelpers.h"
+
+namespace {
+
+// Longest list read; a longer value is dropped whole rather than cut in the middle of a GUID.
+constexpr DWORD kMaxPresetBytes = 1 << 20;
+
+// Reads the whole value, however long (up to kMaxPresetBytes), so that no channel is lost.
+bool ReadPresetList(std::string& text) {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), ProductKeys::kSubscribedChannels, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    if (size > kMaxPresetBytes) return false;
+    std::vector<char> buffer(size + 1, '\0');
+    if (RegQueryValueExA(key.get(), ProductKeys::kSubscribedChannels, nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+        return false;
+    text.assign(buffer.data(), strnlen(buffer.data(), size));
+    return true;
+}
+
+}  // namespace
+
+void SubscribePresetChannels(I_ZULManager* manager) {
+    std::string list;
+    const bool read = ReadPresetList(list);
+    RegDeleteValueOf(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kSubscribedChannels);
+    if (!read) return;
+    for (std::string& channel : SplitCommaList(list)) {
+        ZULError ret = ZULERR_FAILED;
+        manager->SubscribeChannel(channel.data(), &ret);
+    }
+}

@@ -1,0 +1,123 @@
+#include "service/Registration.h"
+
+#include <wrl/client.h>
+
+#include <string>
+
+#include "ZULMan.h"
+#include "common/CommaList.h"
+#include "common/Handles.h"
+#include "common/PathHelpers.h"
+#include "common/ProductKeys.h"
+#include "common/RegistryHelpers.h"
+#include "common/SelfRegistration.h"
+#include "service/ClassObjects.h"
+#include "service/ComRegistration.h"
+#include "service/DistIdText.h"
+#include "service/PresetChannels.h"
+#include "service/UpdaterRegistration.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char kProxyStubLibrary[] = "ZULManps.dll";
+constexpr char kProgramName[] = "ZULMan.exe";
+constexpr char kUninstallProgram[] = "Uninstall.exe";
+constexpr char kDistIdFile[] = "distid.dat";
+
+std::string ModulePath() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return (length > 0 && length < sizeof path) ? std::string(path, length) : std::string();
+}
+
+std::string Join(const std::string& directory, const char* name) {
+    std::string joined(directory.size() + strlen(name) + 2, '\0');
+    std::string base = directory;
+    JoinPath(base.data(), name, joined.data());
+    joined.resize(strlen(joined.c_str()));
+    return joined;
+}
+
+std::string SiblingOfModule(const std::string& modulePath, const char* name) {
+    size_t separator = modulePath.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(name) : Join(modulePath.substr(0, separator), name);
+}
+
+void WriteRunValue(const std::string& managerDir) {
+    std::string command(1, '"');
+    command += Join(managerDir, kProgramName);
+    command += "\" -Background";
+    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kRun, "ZULM", command.c_str());
+}
+
+void WriteUninstallEntry(const std::string& managerDir) {
+    const std::string uninstaller = Join(managerDir, kUninstallProgram);
+    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "DisplayName", "Tessary Channel Manager");
+    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "UninstallString", uninstaller.c_str());
+    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "DisplayIcon", (uninstaller + ",0").c_str());
+}
+
+// Stores the trimmed text of "distid.dat" as "DistID"; the file is deleted also when it could not
+// be read.
+void ImportDistId(const std::string& managerDir) {
+    const std::string path = Join(managerDir, kDistIdFile);
+    if (!FileExists(path.c_str())) return;
+    char* text = nullptr;
+    unsigned long size = 0;
+    if (ReadWholeFile(path.c_str(), &text, &size)) {
+        const std::string distId = TrimDistIdText(std::string_view(text, strlen(text)));
+        RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kDistID, distId.c_str());
+        delete[] text;
+    }
+    DeleteFileA(path.c_str());
+}
+
+std::string ManagerDirectoryOf(I_ZULManager* manager) {
+    CoTaskMemString dir;
+    ZULError ret = ZULERR_FAILED;
+    if (manager->GetZULManagerDir(dir.put(), &ret) != S_OK || ret != ZULERR_SUCCESS) return std::string();
+    return dir.c_str();
+}
+
+}  // namespace
+
+HRESULT RegisterServer() {
+    const std::string modulePath = ModulePath();
+    HRESULT hr = RegisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
+    if (FAILED(hr)) return hr;
+
+    const HRESULT result = RegisterComEntries(modulePath.c_str());
+
+    ComPtr<I_ZULManager> manager;
+    if (FAILED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) return result;
+    const std::string managerDir = ManagerDirectoryOf(manager.Get());
+    ZULError ret = ZULERR_FAILED;
+    manager->RegisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
+                                   const_cast<char*>(ProductIds::kZULManagerClsid), &ret);
+    SubscribePresetChannels(manager.Get());
+    manager.Reset();
+
+    WriteRunValue(managerDir);
+    WriteUninstallEntry(managerDir);
+    ImportDistId(managerDir);
+    return result;
+}
+
+HRESULT UnregisterServer() {
+    const std::string modulePath = ModulePath();
+    RegDeleteValueOf(HKEY_LOCAL_MACHINE, ProductKeys::kRun, "ZULM");
+    LeaveUpdater();
+
+    ComPtr<I_ZULManager> manager;
+    if (SUCCEEDED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) {
+        ZULError ret = ZULERR_FAILED;
+        manager->UnregisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
+                                         const_cast<char*>(ProductIds::kZULManagerClsid), &ret);
+        manager.Reset();
+    }
+
+    UnregisterComEntries(modulePath.c_str());
+    return UnregisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
+}

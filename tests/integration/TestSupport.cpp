@@ -1,0 +1,143 @@
+#include "tests/integration/TestSupport.h"
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+namespace testsupport {
+
+std::string BinDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string directory(path, length);
+    return directory.substr(0, directory.find_last_of("\\/"));
+}
+
+std::string BinPath(const char* program) { return BinDirectory() + "\\" + program; }
+
+PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args) {
+    std::string commandLine = "\"" + program + "\"";
+    if (!args.empty()) commandLine += " " + args;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        info = {};
+    return info;
+}
+
+std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs) {
+    PROCESS_INFORMATION info = StartProgramAsync(program, args);
+    if (!info.hProcess) return std::nullopt;
+    std::optional<DWORD> result;
+    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        result = code;
+    } else {
+        TerminateProcess(info.hProcess, 999);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return result;
+}
+
+std::optional<std::string> ReadString(HKEY root, const std::string& subKey, const char* value) {
+    char buffer[70000];
+    DWORD size = sizeof buffer;
+    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer);
+}
+
+bool KeyExists(HKEY root, const std::string& subKey) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void WriteString(HKEY root, const std::string& subKey, const char* value, const std::string& text) {
+    HKEY key;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
+    RegCloseKey(key);
+}
+
+void DeleteTree(HKEY root, const std::string& subKey) { RegDeleteTreeA(root, subKey.c_str()), RegDeleteKeyA(root, subKey.c_str()); }
+
+void DeleteValue(HKEY root, const std::string& subKey, const char* value) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, value);
+    RegCloseKey(key);
+}
+
+std::vector<DWORD> FindProcesses(const char* exeName) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        const char* name = strrchr(entry.szExeFile, '\\');
+        name = name ? name + 1 : entry.szExeFile;
+        if (lstrcmpiA(name, exeName) == 0) ids.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+void PostToAll(const char* exeName, UINT message) {
+    std::vector<DWORD> ids = FindProcesses(exeName);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+        for (DWORD id : ids)
+            if (thread.th32OwnerProcessID == id) PostThreadMessageA(thread.th32ThreadID, message, 0, 0);
+    CloseHandle(snapshot);
+}
+
+void StopAllManagers() {
+    PostToAll("ZULMan.exe", 0x8001);
+    for (int i = 0; i < 50 && !FindProcesses("ZULMan.exe").empty(); ++i) Sleep(100);
+    for (DWORD id : FindProcesses("ZULMan.exe")) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process) continue;
+        TerminateProcess(process, 998);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), bytes.size(), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string MakeScratchDirectory(const char* name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string directory = std::string(temp) + "zultest-" + name;
+    SHFILEOPSTRUCTA op = {};
+    std::string from = directory + '\0';
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&op);
+    CreateDirectoryA(directory.c_str(), nullptr);
+    return directory;
+}
+
+}  // namespace testsupport

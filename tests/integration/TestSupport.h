@@ -1,0 +1,42 @@
+// Helpers of the multi-process tests under Wine: running the programs of the build, reading
+// the registry back, resetting the state a test touches.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Directory of the running test program (the build's bin directory, beside the programs).
+std::string BinDirectory();
+std::string BinPath(const char* program);
+
+// Starts "\"program\" args" and waits up to timeoutMs; the exit code, or nullopt on time-out
+// (the process is then killed).
+std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs = 60000);
+
+// Starts a program without waiting; the caller owns the handles.
+PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args);
+
+std::optional<std::string> ReadString(HKEY root, const std::string& subKey, const char* value);
+bool KeyExists(HKEY root, const std::string& subKey);
+void WriteString(HKEY root, const std::string& subKey, const char* value, const std::string& text);
+void DeleteTree(HKEY root, const std::string& subKey);
+void DeleteValue(HKEY root, const std::string& subKey, const char* value);
+
+// Process ids of running programs whose executable name is exeName (case-insensitive).
+std::vector<DWORD> FindProcesses(const char* exeName);
+// Posts message to every thread of every process named exeName.
+void PostToAll(const char* exeName, UINT message);
+// Asks every running ZULMan to shut down, waits for them and kills the stubborn ones.
+void StopAllManagers();
+
+// Writes a file with the given bytes.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+// A fresh empty directory under the temporary directory.
+std::string MakeScratchDirectory(const char* name);
+
+}  // namespace testsupport
