@@ -1,6 +1,73 @@
 #include "service/UpdaterRegistration.h"
 
-// The updater client is not part of this build yet: both operations do nothing, as they do on a
-// machine without the updater.
-void RegisterWithUpdater() {}
-void LeaveUpdater() {}
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "common/Handles.h"
+#include "common/PathHelpers.h"
+#include "common/ProductKeys.h"
+#include "common/RegistryHelpers.h"
+#include "common/Settings.h"
+#include "common/UpdaterClient.h"
+#include "service/UpdaterCommands.h"
+
+namespace {
+
+constexpr char kAppInfoFile[] = "TYUpdates\\ZULManager\\appinfo.dat";
+constexpr DWORD kAnswerSize = 4096;
+
+std::optional<std::string> ReadProductValue(const char* name) {
+    char value[1024] = {};
+    if (RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, name, value, sizeof value) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::string AppInfoPath() {
+    std::string maker = GetMakerDirectory();
+    std::string path(maker.size() + sizeof kAppInfoFile + 2, '\0');
+    JoinPath(maker.data(), kAppInfoFile, path.data());
+    path.resize(strlen(path.c_str()));
+    return path;
+}
+
+bool AlreadyRegistered(const std::string& appPath) {
+    char answer[kAnswerSize] = {};
+    return GetAppPath(UpdaterCommands::kAppName, answer, sizeof answer) == 0 && answer[0] &&
+           lstrcmpiA(answer, appPath.c_str()) == 0;
+}
+
+// Writes the information file for the updater; failures are ignored.
+void WriteAppInfoFile() {
+    const std::string path = AppInfoPath();
+    if (!CreateDirectoryTree(path.c_str(), true)) return;
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    const std::string text = UpdaterCommands::AppInfoText(ReadProductValue(ProductKeys::kMachineGuid));
+    DWORD written = 0;
+    if (!text.empty()) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void Run(const std::string& arguments) {
+    DWORD exitCode = 0;
+    RunUpdater(arguments.c_str(), &exitCode);
+}
+
+}  // namespace
+
+void RegisterWithUpdater() {
+    const std::string appPath = GetMakerDirectory();
+    if (!AlreadyRegistered(appPath)) {
+        Run(UpdaterCommands::RegisterLine(appPath, Settings::UpdateURL(), ReadProductValue(ProductKeys::kDistID)));
+        Run(UpdaterCommands::EnableLine());
+    }
+    WriteAppInfoFile();
+}
+
+void LeaveUpdater() {
+    Run(UpdaterCommands::LeaveLine(GetMakerDirectory(), Settings::UpdateURL()));
+    Run(UpdaterCommands::DisableLine());
+    Run(UpdaterCommands::UnregisterLine());
+}
