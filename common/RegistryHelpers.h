@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+// A string read is always zero-terminated: one stored without its zero gets one, or
+// ERROR_MORE_DATA when none fits. On failure the buffer holds "".
 LONG RegReadValue(HKEY root, const char* subKey, const char* valueName, char* buffer, DWORD bufferSize);
 LONG RegWriteString(HKEY root, const char* subKey, const char* valueName, const char* text);
 // Under HKEY_LOCAL_MACHINE: appends text unless it already occurs anywhere in the value.
@@ -9,4 +11,5 @@ LONG RegAppendToString(const char* subKey, const char* valueName, const char* te
 // Under HKEY_LOCAL_MACHINE: removes the first occurrence of text from the value.
 LONG RegRemoveFromString(const char* subKey, const char* valueName, const char* text);
 LONG RegDeleteValueOf(HKEY root, const char* subKey, const char* valueName);
+// Deletes subKey with all its sub-keys; 87 for a missing or empty sub-key (which would be root).
 LONG RegDeleteKeyTree(HKEY root, const char* subKey);

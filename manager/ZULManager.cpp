@@ -16,10 +16,8 @@ HRESULT NotAvailable(T** out, ZULError* ret) {
 }
 }  // namespace
 
-STDMETHODIMP ZULManager::GetChannelInfo(char*, I_ChannelInfo** pIChInfo, ZULError* ret) { return NotAvailable(pIChInfo, ret); }
-STDMETHODIMP ZULManager::GetFileSetInfo(char*, I_FS_Info** pIFSInfo, ZULError* ret) { return NotAvailable(pIFSInfo, ret); }
-STDMETHODIMP ZULManager::GetItemInfo(char*, I_ZULItem** ppItem, ZULError* ret) { return NotAvailable(ppItem, ret); }
-STDMETHODIMP ZULManager::EnumItems(I_ItemEnum** ppItemEnum, ZULError* ret) { return NotAvailable(ppItemEnum, ret); }
+// The record methods (GetChannelInfo, GetFileSetInfo, GetItemInfo, EnumItems, GetResponseData)
+// are in RecordMethods.cpp.
 
 STDMETHODIMP ZULManager::SubscribeChannel(char*, ZULError* ret) { return NotAvailable(ret); }
 STDMETHODIMP ZULManager::UnSubscribeChannel(char*, ZULError* ret) { return NotAvailable(ret); }
@@ -28,7 +26,6 @@ STDMETHODIMP ZULManager::IsChannelSubscribed(char*, LONG* bSubscribed, ZULError*
     return NotAvailable(ret);
 }
 STDMETHODIMP ZULManager::ProcessResponseData(I_ResponseData*, ZULError* ret) { return NotAvailable(ret); }
-STDMETHODIMP ZULManager::GetResponseData(I_ResponseData** ppIResp, ZULError* ret) { return NotAvailable(ppIResp, ret); }
 
 STDMETHODIMP ZULManager::GetZULManagerDir(char** dir, ZULError* ret) {
     if (dir) *dir = nullptr;

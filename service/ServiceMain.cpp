@@ -2,11 +2,15 @@
 // classes; a resident ("Background") instance runs the check-in worker.
 #include <windows.h>
 
+#include <wrl/client.h>
+
+#include <memory>
+
 #include "common/Handles.h"
 #include "common/MutexHelpers.h"
 #include "common/ProcessHelpers.h"
 #include "common/ProductKeys.h"
-#include "service/CheckinHost.h"
+#include "checkin/C_Checkin.h"
 #include "service/ClassObjects.h"
 #include "service/CommandLine.h"
 #include "service/Registration.h"
@@ -19,7 +23,14 @@ constexpr char kInstanceMutex[] = "ZULM COM Server Exclusive";
 constexpr char kProgramFile[] = "ZULMan.exe";
 constexpr DWORD kWorkerStopTimeoutMs = 10000;
 
-void RunMessageLoop(ShutdownMonitor& monitor, CheckinHost& checkin) {
+// The worker gets a manager object of this process; it holds the lock count up while it runs.
+void StartCheckin(C_Checkin& checkin) {
+    Microsoft::WRL::ComPtr<I_ZULManager> manager;
+    CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, reinterpret_cast<void**>(manager.GetAddressOf()));
+    checkin.Start(manager.Get());
+}
+
+void RunMessageLoop(ShutdownMonitor& monitor, C_Checkin& checkin) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == ZULM_MSG_SHUTDOWN) {
@@ -27,7 +38,7 @@ void RunMessageLoop(ShutdownMonitor& monitor, CheckinHost& checkin) {
             monitor.StopNow();
             continue;
         }
-        if (msg.hwnd == nullptr && msg.message == ZULM_MSG_START_CHECKIN) checkin.StartOnce();
+        if (msg.hwnd == nullptr && msg.message == ZULM_MSG_START_CHECKIN) StartCheckin(checkin);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -61,8 +72,11 @@ int RunServer(bool background) {
     if (WaitNamedMutex(kInstanceMutex, &mutex, 0) == 0) {
         RegisterWithUpdater();
         if (background) PostThreadMessageA(GetCurrentThreadId(), ZULM_MSG_START_CHECKIN, 0, 0);
-        CheckinHost checkin;
-        RunMessageLoop(monitor, checkin);
+        // A worker that did not stop in time may still use its object while the process ends:
+        // it is then left to the end of the process rather than destroyed under it.
+        auto checkin = std::make_unique<C_Checkin>();
+        RunMessageLoop(monitor, *checkin);
+        if (checkin->Running()) (void)checkin.release();
     } else {
         exitCode = background ? HandOverToRunningInstance() : 1;
     }

@@ -141,3 +141,32 @@ std::string MakeScratchDirectory(const char* name) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+std::string WindowsPathOf(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string ReadFileText(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string text;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+std::string Environment(const char* name) {
+    char value[4096];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return (length > 0 && length < sizeof value) ? std::string(value, length) : std::string();
+}
+
+}  // namespace testsupport

@@ -40,3 +40,11 @@ bool PathExists(const std::string& path);
 std::string MakeScratchDirectory(const char* name);
 
 }  // namespace testsupport
+
+namespace testsupport {
+// A host path as the Windows programs see it (drive Z:).
+std::string WindowsPathOf(const std::string& unixPath);
+std::string ReadFileText(const std::string& path);
+// The environment variable's value, or "".
+std::string Environment(const char* name);
+}  // namespace testsupport

@@ -36,7 +36,7 @@ TEST(NetscapeProbe, DefaultBrowserIsRecognisedByItsExactExecutableName) {
     EXPECT_FALSE(IsNetscapeDefault());
     char users[MAX_PATH];
     ASSERT_TRUE(FindNetscapeUsersDir(users, sizeof(users)));
-    EXPECT_EQ(std::string(users), "c:\\zul-netscape\\Users");
+    EXPECT_EQ(std::string(users), "c:\\zul-netscape\\netscape\\Users");  // lower-cased path
 }
 
 TEST(NetscapeProbe, UsersDirectoryFromTheClassRegistrationAsWell) {

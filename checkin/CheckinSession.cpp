@@ -1,0 +1,221 @@
+#include "checkin/CheckinSession.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "checkin/CheckinRequest.h"
+#include "common/Handles.h"
+#include "common/ProductKeys.h"
+#include "common/RegistryHelpers.h"
+#include "common/Settings.h"
+#include "common/TextCompare.h"
+#include "records/GuidText.h"
+#include "records/ResponseData.h"
+#include "transfer/HttpTransfer.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char kChannelKey[] = "Software\\Tessary\\ZUL\\Channel\\";
+constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
+constexpr DWORD kInstalledItemsLimit = 1 << 20;
+
+struct Outcome {
+    CheckinOutcome value;
+    Outcome(long result, ZULError error) : value{result, static_cast<uint32_t>(error), false} {}
+};
+
+std::optional<std::string> GetProp(I_ChannelInfo* channel, const char* name) {
+    CoTaskMemString value;
+    ZULError ret = ZULERR_FAILED;
+    if (channel->GetProp(const_cast<char*>(name), value.put(), &ret) != S_OK || ret != ZULERR_SUCCESS) return std::nullopt;
+    return std::string(value.c_str());
+}
+
+// Reads "MachineGuid", making and storing a new identifier when it is missing or no GUID.
+ZULError MachineIdentifier(std::string& text, long& result) {
+    char stored[40] = {};
+    LONG read = RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kMachineGuid, stored, sizeof stored);
+    GuidValue guid{};
+    if (read == ERROR_SUCCESS && ParseGuidText(stored, guid) == kGuidParsed) {
+        text = GuidToText(guid);
+        return ZULERR_SUCCESS;
+    }
+    if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND && read != ERROR_MORE_DATA) {
+        result = 1;
+        return ZULERR_FAILED;
+    }
+    GUID fresh;
+    HRESULT hr = CoCreateGuid(&fresh);
+    if (FAILED(hr)) {
+        result = hr;
+        return ZULERR_BAD_GUID;
+    }
+    static_assert(sizeof fresh == sizeof guid);
+    std::memcpy(static_cast<void*>(&guid), &fresh, sizeof guid);
+    text = GuidToText(guid);
+    if (RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kMachineGuid, text.c_str()) != ERROR_SUCCESS) {
+        result = 1;
+        return ZULERR_REG_SET_VALUE_FAILED;
+    }
+    return ZULERR_SUCCESS;
+}
+
+// Every channel record, in the registry's enumeration order.
+std::vector<CheckinChannel> ReadChannels(I_ZULManager* manager) {
+    std::vector<CheckinChannel> channels;
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kChannelKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
+    for (DWORD index = 0;; ++index) {
+        char name[40];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        ComPtr<I_ChannelInfo> channel;
+        ZULError ret = ZULERR_FAILED;
+        if (manager->GetChannelInfo(name, &channel, &ret) != S_OK || ret != ZULERR_SUCCESS || !channel) continue;
+        CheckinChannel record;
+        CoTaskMemString guid;
+        if (channel->GetGUID(guid.put(), &ret) != S_OK || ret != ZULERR_SUCCESS) continue;
+        record.guid = guid.c_str();
+        record.subscribed = GetProp(channel.Get(), "Subscribed").value_or("");
+        record.priority = GetProp(channel.Get(), "Priority");
+        record.distId = GetProp(channel.Get(), "DistID");
+        channels.push_back(std::move(record));
+    }
+    return channels;
+}
+
+std::string ReadInstalledItems() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), ProductKeys::kInstalledItems, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0 || size > kInstalledItemsLimit)
+        return {};
+    std::vector<char> buffer(size + 1, '\0');
+    if (RegQueryValueExA(key.get(), ProductKeys::kInstalledItems, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
+        return {};
+    return std::string(buffer.data(), strnlen(buffer.data(), size));
+}
+
+// After an accepted check-in: what was reported leaves the pending list; entries added meanwhile
+// stay for the next check-in.
+void ClearReportedItems(const std::string& reported) {
+    if (!reported.empty()) {
+        RegRemoveFromString(ProductKeys::kZUL, ProductKeys::kInstalledItems, reported.c_str());
+    } else if (ReadInstalledItems().empty()) {
+        RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kInstalledItems, "");
+    }
+}
+
+bool GetKey(I_ResponseData* answer, const char* key, std::string& value) {
+    CoTaskMemString text;
+    ZULError ret = ZULERR_FAILED;
+    if (answer->GetKeyValue(const_cast<char*>(key), text.put(), &ret) != S_OK || ret != ZULERR_SUCCESS) return false;
+    value = text.c_str();
+    return true;
+}
+
+void AppendInstalledEntry(const std::string& itemGuid, const std::string& channelGuid) {
+    const std::string entry = itemGuid + "," + channelGuid + ";";
+    RegAppendToString(ProductKeys::kZUL, ProductKeys::kInstalledItems, entry.c_str());
+}
+
+}  // namespace
+
+void ResetMachineGuid(I_ZULManager* manager) {
+    char stored[64] = {};
+    GuidValue old{};
+    if (RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kMachineGuid, stored, sizeof stored) == ERROR_SUCCESS &&
+        ParseGuidText(stored, old) != kGuidParsed)
+        old = GuidValue{};
+    RegDeleteValueOf(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kMachineGuid);
+    AppendInstalledEntry(kResetEntryId, GuidToText(old));
+
+    ComPtr<I_ItemEnum> items;
+    ZULError ret = ZULERR_FAILED;
+    if (manager->EnumItems(&items, &ret) != S_OK || ret != ZULERR_SUCCESS || !items) return;
+    for (HRESULT hr = items->Rewind(nullptr, &ret); hr == S_OK && ret == ZULERR_SUCCESS; hr = items->NextItem(nullptr, &ret)) {
+        CoTaskMemString itemGuid;
+        ZULError guidRet = ZULERR_FAILED;
+        if (items->GetGUID(itemGuid.put(), &guidRet) != S_OK || guidRet != ZULERR_SUCCESS) continue;
+        std::string channelGuid;
+        ComPtr<I_ZULItem> item;
+        ZULError itemRet = ZULERR_FAILED;
+        if (items->GetItem(&item, &itemRet) == S_OK && item) {
+            CoTaskMemString channel;
+            if (item->GetProp(const_cast<char*>("Channel"), channel.put(), &itemRet) == S_OK && itemRet == ZULERR_SUCCESS)
+                channelGuid = channel.c_str();
+        }
+        AppendInstalledEntry(itemGuid.c_str(), channelGuid);
+    }
+}
+
+CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_ResponseData>& answer) {
+    answer.Reset();
+    state.status = "generic failure";
+
+    long result = 0;
+    std::string machineGuid;
+    ZULError error = MachineIdentifier(machineGuid, result);
+    if (error != ZULERR_SUCCESS) return Outcome(result, error).value;
+
+    const std::vector<CheckinChannel> channels = ReadChannels(manager);
+    const CheckinRequest request = BuildCheckinRequest(machineGuid, ListedChannels(channels), ReadInstalledItems());
+    if (!request.anyChannel && request.reportedInstalled.empty()) {
+        state.status = "no channels and no installed items";
+        return Outcome(0, ZULERR_NOT_FOUND).value;
+    }
+
+    const std::string url = Settings::CheckinURL();
+    C_HttpTransfer transfer;
+    transfer.m_pszUrl = url.c_str();
+    transfer.m_bUseCache = false;
+    transfer.m_bPost = true;
+    transfer.m_pBody = request.body.data();
+    transfer.m_cbBody = static_cast<DWORD>(request.body.size());
+    transfer.SetToMemory(true);
+    const unsigned sent = transfer.Transfer();
+    if (sent == TRANSFER_HTTP_ERROR) return Outcome(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE).value;
+    if (sent != TRANSFER_OK) return Outcome(1, ZULERR_CHECKIN_FAILED).value;
+
+    ComPtr<I_ResponseData> loaded;
+    HRESULT hr = ComObject<I_ResponseData>::Create<ResponseData>(IID_I_ResponseData, reinterpret_cast<void**>(loaded.GetAddressOf()));
+    if (FAILED(hr)) return Outcome(hr, ZULERR_CREATE_INSTANCE_FAILED).value;
+    const char* bytes = nullptr;
+    DWORD length = 0;
+    if (transfer.GetMemoryResult(&bytes, &length) != TRANSFER_OK) return Outcome(1, ZULERR_FAILED).value;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
+    if (!text) return Outcome(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY).value;
+    std::memcpy(text.get(), bytes, length);
+    text[length] = '\0';
+    transfer.Close();
+
+    ZULError loadRet = ZULERR_FAILED;
+    hr = loaded->LoadMem(text.get(), &loadRet);
+    if (hr != S_OK) return Outcome(hr, loadRet).value;
+
+    ZULError ret = ZULERR_FAILED;
+    std::string status, interval;
+    if (loaded->RewindBlock(const_cast<char*>("CheckinResult"), &ret) != S_OK || ret != ZULERR_SUCCESS ||
+        !GetKey(loaded.Get(), "Status", status) || !GetKey(loaded.Get(), "Interval", interval))
+        return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+
+    state.interval = ScanAnswerInterval(interval);
+    state.status = status;
+    if (EqualsNoCase(status, "ResetMacGuid")) {
+        ResetMachineGuid(manager);
+        return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+    }
+    if (!EqualsNoCase(status, "ok")) return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+
+    ClearReportedItems(request.reportedInstalled);
+    answer = loaded;
+    CheckinOutcome outcome = Outcome(0, ZULERR_SUCCESS).value;
+    outcome.answered = true;
+    return outcome;
+}

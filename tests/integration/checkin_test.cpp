@@ -1,0 +1,215 @@
+// The check-in worker of a resident ZULMan against the development distribution server: the
+// stored schedule after each outcome, the request body and the machine-identifier reset.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/integration/TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char kTessary[] = "Software\\Tessary";
+const char kZUL[] = "Software\\Tessary\\ZUL";
+const char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
+const char kChannel[] = "Software\\Tessary\\ZUL\\Channel\\";
+const char kMachine[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
+const char kItem[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B10}";
+constexpr unsigned long long kMinute = 60000;
+
+unsigned long long NowMs() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
+}
+
+unsigned long long Number(const std::optional<std::string>& text) {
+    return text ? std::strtoull(text->c_str(), nullptr, 10) : ~0ull;
+}
+
+void AddChannel(const char* guid, const char* subscribed, const char* priority, const char* distId) {
+    const std::string key = std::string(kChannel) + guid;
+    if (subscribed) WriteString(HKEY_LOCAL_MACHINE, key, "Subscribed", subscribed);
+    if (priority) WriteString(HKEY_LOCAL_MACHINE, key, "Priority", priority);
+    if (distId) WriteString(HKEY_LOCAL_MACHINE, key, "DistID", distId);
+    WriteString(HKEY_LOCAL_MACHINE, key, "Name", "test channel");
+}
+
+class CheckinTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        StopAllManagers();
+        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
+    }
+    void SetUp() override {
+        StopAllManagers();
+        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
+        state = Environment("ZUL_DEVSERVER_STATE");
+        ASSERT_FALSE(state.empty()) << "ZUL_DEVSERVER_STATE is not set";
+        stateDir = WindowsPathOf(state);
+        port = ReadFileText(stateDir + "\\port");
+        ASSERT_FALSE(port.empty());
+        DeleteFileA((stateDir + "\\requests.log").c_str());
+        DeleteFileA((stateDir + "\\script.json").c_str());
+        DeleteFileA((stateDir + "\\catalogue.txt").c_str());
+        WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:" + port + "/zulm/channelcheckin.asp");
+        WriteString(HKEY_LOCAL_MACHINE, kZUL, "MachineGuid", kMachine);
+        stopped = CreateEventA(nullptr, TRUE, FALSE, "C_Checkin::m_hStoppedEvent");
+        ResetEvent(stopped);
+    }
+    void TearDown() override {
+        StopAllManagers();
+        CloseHandle(stopped);
+    }
+
+    void Script(const std::string& json) { ASSERT_TRUE(WriteFileBytes(stateDir + "\\script.json", json)); }
+    static std::string OkAnswer(const char* interval) {
+        return std::string(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=)") + interval +
+               R"(\r\n}\r\n"}])";
+    }
+    std::vector<std::string> Requests() {
+        std::vector<std::string> lines;
+        std::string text = ReadFileText(stateDir + "\\requests.log");
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    std::optional<std::string> Schedule(const char* value) { return ReadString(HKEY_LOCAL_MACHINE, kCheckin, value); }
+
+    // Runs a resident manager until `done` holds (or 15 s pass), then shuts it down and checks
+    // that it ended promptly with the worker's stopped event set.
+    template <class Done>
+    void RunResidentUntil(Done done) {
+        PROCESS_INFORMATION info = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
+        ASSERT_TRUE(info.hProcess);
+        for (int i = 0; i < 150 && !done(); ++i) Sleep(100);
+        Sleep(300);
+        PostToAll("ZULMan.exe", 0x8001);
+        EXPECT_EQ(WaitForSingleObject(stopped, 3000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, 4000), static_cast<DWORD>(WAIT_OBJECT_0));
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    void RunUntilRequests(size_t count) {
+        RunResidentUntil([&] { return Requests().size() >= count && Schedule("LastChannelCheckinStatus").has_value(); });
+    }
+
+    std::string state, stateDir, port;
+    HANDLE stopped = nullptr;
+};
+
+TEST_F(CheckinTest, FirstRunStoresAScheduleFiveMinutesAhead) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    const unsigned long long before = NowMs();
+    RunResidentUntil([&] { return Schedule("NextChannelCheckin").has_value(); });
+    EXPECT_EQ(Schedule("LastChannelCheckin"), "0");
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
+    const unsigned long long next = Number(Schedule("NextChannelCheckin"));
+    EXPECT_GE(next, before + 5 * kMinute);
+    EXPECT_LE(next, NowMs() + 5 * kMinute);
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(CheckinTest, DueCheckinWithOkAnswerStoresTheIntervalAndClearsInstalledItems) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "12");
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems", std::string(kItem) + ",{11111111-1111-1111-1111-111111111111};");
+    Script(OkAnswer("1440"));
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    const unsigned long long last = Number(Schedule("LastChannelCheckin"));
+    EXPECT_EQ(Number(Schedule("NextChannelCheckin")), last + 1440 * kMinute);
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "1440");
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or(""), "");
+}
+
+TEST_F(CheckinTest, RequestListsChannelsByPriorityByteForByte) {
+    AddChannel("{55555555-5555-5555-5555-555555555555}", "1", "5", "D5");
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", nullptr);
+    AddChannel("{33333333-3333-3333-3333-333333333333}", "1", "3", "D3");
+    AddChannel("{3A333333-3333-3333-3333-333333333333}", "1", "3", "TIE");  // enumerated after {333..}: wins
+    AddChannel("{00000000-0000-0000-0000-00000000000A}", "1", "0", "ZERO");
+    AddChannel("{99999999-9999-9999-9999-999999999999}", "0", "2", "OFF");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "soon");  // no number: due at once
+    Script(OkAnswer("1440"));
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Requests()[0], std::string("clversion=1.1.1&checkintype=2&machineguid=") + kMachine +
+                                 "&channels={11111111-1111-1111-1111-111111111111},no-distid;"
+                                 "{3A333333-3333-3333-3333-333333333333},TIE;"
+                                 "{55555555-5555-5555-5555-555555555555},D5;&installed=");
+}
+
+TEST_F(CheckinTest, ServerErrorWaitsADayAndRefusedConnectionAnHour) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckin", "777");
+    Script(R"([{"status": 500, "body": "broken"}])");
+    RunUntilRequests(1);
+    unsigned long long now = NowMs();
+    EXPECT_EQ(Schedule("LastChannelCheckin"), "777");
+    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(now + 1440 * kMinute),
+                60000.0);
+
+    // Nothing listens on port 9 of the loopback: the connection is refused.
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:9/zulm/channelcheckin.asp");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckinStatus");
+    RunResidentUntil([&] { return Schedule("LastChannelCheckinStatus").has_value(); });
+    now = NowMs();
+    EXPECT_EQ(Schedule("LastChannelCheckin"), "777");
+    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(now + 60 * kMinute),
+                60000.0);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
+}
+
+TEST_F(CheckinTest, AnswerWithoutResultKeepsThePendingItems) {
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    const std::string pending = std::string(kItem) + ",{11111111-1111-1111-1111-111111111111};";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems", pending);
+    Script(R"([{"status": 200, "body": "Channel\r\n{\r\nName=x\r\n}\r\n"}])");
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Requests()[0], std::string("clversion=1.1.1&checkintype=2&machineguid=") + kMachine +
+                                 "&channels=&installed=" + pending);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), pending);
+}
+
+TEST_F(CheckinTest, ResetMacGuidReportsTheOldIdentifierAndEveryItemOnce) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\Item\\" + kItem, "Channel", "{CCCCCCCC-CCCC-CCCC-CCCC-CCCCCCCCCCCC}");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    const char* reset = R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ResetMacGuid\r\nInterval=1\r\n}\r\n"}])";
+    Script(reset);
+    RunUntilRequests(1);
+    EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kZUL, "MachineGuid"));
+    const std::string expected = std::string("{4344A992-02A4-706C-D466-7CFF8C489813},") + kMachine + ";" + kItem +
+                                 ",{CCCCCCCC-CCCC-CCCC-CCCC-CCCCCCCCCCCC};";
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), expected);
+
+    // A second reset: a new identifier was made and reported, the old entries stay single.
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "MachineGuid", kMachine);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckinStatus");
+    Script(reset);
+    RunUntilRequests(2);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), expected);
+    ASSERT_EQ(Requests().size(), 2u);
+    EXPECT_NE(Requests()[1].find("&installed=" + expected), std::string::npos);
+}
+
+TEST_F(CheckinTest, NothingToReportSendsNothingAndWaitsADay) {
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    RunResidentUntil([&] { return Schedule("LastChannelCheckinStatus").has_value(); });
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "no channels and no installed items");
+    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(NowMs() + 1440 * kMinute),
+                60000.0);
+}
+
+}  // namespace
