@@ -1,0 +1,246 @@
+// C_HttpTransfer: setting up and sending the request, the proxy fallback and the release of
+// handles per ending. Reading the answer is in HttpTransferAnswer.cpp.
+#include "transfer/HttpTransfer.h"
+
+#include <wininet.h>
+
+#include <cstdio>
+#include <new>
+
+#include "common/RegistryHelpers.h"
+#include "transfer/NetscapePrefsText.h"
+#include "transfer/NetscapeProbe.h"
+#include "transfer/UrlSplit.h"
+
+namespace {
+
+constexpr char kNetscapeAgent[] = "Mozilla/4.04 [en] (Win98; U)";
+constexpr char kDefaultAgent[] = "Tessary Agent";
+constexpr char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kUserAgentValue[] = "User Agent";
+constexpr DWORD kUserAgentMax = 100;
+constexpr uint32_t kMaxPort = 65535;
+constexpr char kHttpVersion11[] = "HTTP/1.1";
+constexpr char kAcceptRangesHeader[] = "Accept-Ranges: bytes\r\n";
+constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded\r\n";
+
+std::string BuildUserAgent() {
+    if (IsNetscapeDefault()) return kNetscapeAgent;
+    char agent[kUserAgentMax + 1] = {};
+    if (RegReadValue(HKEY_LOCAL_MACHINE, kInternetSettingsKey, kUserAgentValue, agent, kUserAgentMax) ==
+            ERROR_SUCCESS &&
+        agent[0])
+        return agent;
+    return kDefaultAgent;
+}
+
+
+}  // namespace
+
+C_HttpTransfer::C_HttpTransfer() : m_meter(m_env) {}
+
+C_HttpTransfer::~C_HttpTransfer() { Close(); }
+
+unsigned C_HttpTransfer::SetToMemory(bool toMemory) {
+    m_pChunk.reset();
+    FreeMemoryBuffer();
+    m_bToMemory = toMemory;
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::SetProxy(const char* host, int port) {
+    CloseHandles();
+    m_pszProxy.clear();
+    if (!host) return TRANSFER_OK;
+    try {
+        m_pszProxy = std::string(host) + ":" + std::to_string(port);
+    } catch (const std::bad_alloc&) {
+        return TRANSFER_OUT_OF_MEMORY;
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::GetMemoryResult(const char** data, DWORD* length) const {
+    if (!m_bToMemory || !length) return TRANSFER_NOT_MEMORY_MODE;
+    // Without a buffer (nothing collected, or freed by a failure) the length is 0 as well.
+    const BYTE* buffer = m_pMemory.get();
+    if (data) *data = reinterpret_cast<const char*>(buffer);
+    *length = buffer ? m_cbExpected : 0;
+    return TRANSFER_OK;
+}
+
+void C_HttpTransfer::Close() {
+    CloseHandles();
+    FreeMemoryBuffer();
+    m_pChunk.reset();
+    m_pszProxy.clear();
+}
+
+void C_HttpTransfer::CloseHandles() {
+    m_hRequest.reset();
+    m_hConnection.reset();
+    m_hRoot.reset();
+    m_pszConnHost.clear();
+    m_nConnPort = 0;
+}
+
+void C_HttpTransfer::FreeMemoryBuffer() {
+    m_pMemory.reset();
+    m_cbMemCapacity = 0;
+}
+
+unsigned C_HttpTransfer::Transfer() {
+    m_bProxyRetried = false;
+    unsigned result = RunExchange();
+    if (result == TRANSFER_SEND_FAILED && TryProxyFallback()) result = RunExchange();
+    m_pChunk.reset();
+    m_bRangeGiven = false;
+    return result;
+}
+
+unsigned C_HttpTransfer::RunExchange() {
+    UrlParts url;
+    if (!m_pszUrl || !SplitUrl(m_pszUrl, url)) return TRANSFER_BAD_URL;
+    if (m_nPortOverride) {
+        if (m_nPortOverride > kMaxPort) return TRANSFER_BAD_URL;
+        url.port = m_nPortOverride;
+    }
+    std::string rangeHeader;
+    if (m_bResume) {
+        if (unsigned result = PrepareResume(rangeHeader)) return result;
+    }
+    if (unsigned result = OpenRoot()) return Finish(result);
+    if (unsigned result = Connect(url.host, url.port)) return Finish(result);
+    if (unsigned result = OpenRequest(url.path, url.host, rangeHeader)) return Finish(result);
+
+    if (!HttpSendRequestA(m_hRequest.get(), nullptr, 0, const_cast<void*>(m_pBody), m_cbBody)) {
+        m_dwLastError = GetLastError();
+        return Finish(TRANSFER_SEND_FAILED);
+    }
+    if (unsigned result = ReadStatus()) return Finish(result);
+    return Finish(ReadBody());
+}
+
+unsigned C_HttpTransfer::PrepareResume(std::string& rangeHeader) {
+    if (!HasFile()) return TRANSFER_RESUME_NO_FILE;
+    if (m_bPost) return TRANSFER_RESUME_WITH_POST;
+    if (m_bToMemory) return TRANSFER_RESUME_TO_MEMORY;
+    if (!m_bRangeGiven) {
+        LARGE_INTEGER size = {};
+        if (!GetFileSizeEx(m_hFile, &size)) {
+            m_dwLastError = GetLastError();
+            return TRANSFER_FILE_SIZE_FAILED;
+        }
+        // A range can only start inside the 31-bit span that the request can name.
+        if (size.QuadPart > static_cast<LONGLONG>(kResumeRangeEnd)) {
+            m_dwLastError = ERROR_FILE_TOO_LARGE;
+            return TRANSFER_FILE_SIZE_FAILED;
+        }
+        m_nRangeStart = static_cast<DWORD>(size.QuadPart);
+        m_nRangeEnd = kResumeRangeEnd;
+    }
+    m_nResumeStart = m_nRangeStart;
+    char header[64];
+    std::snprintf(header, sizeof(header), "Range: bytes=%lu-%lu\r\n",
+                  static_cast<unsigned long>(m_nRangeStart), static_cast<unsigned long>(m_nRangeEnd));
+    rangeHeader = header;
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::OpenRoot() {
+    if (m_hRoot) return TRANSFER_OK;
+    const std::string agent = BuildUserAgent();
+    const bool named = !m_pszProxy.empty();
+    m_hRoot.reset(InternetOpenA(agent.c_str(), named ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_PRECONFIG,
+                                named ? m_pszProxy.c_str() : nullptr, nullptr, 0));
+    if (!m_hRoot) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_OPEN_FAILED;
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::Connect(const std::string& host, uint32_t port) {
+    if (m_bKeepConnection) {
+        if (m_hConnection && (lstrcmpiA(m_pszConnHost.c_str(), host.c_str()) != 0 || m_nConnPort != port))
+            m_hConnection.reset();
+        m_pszConnHost = host;
+        m_nConnPort = port;
+    } else {
+        m_hConnection.reset();
+    }
+    if (m_hConnection) return TRANSFER_OK;
+    m_hConnection.reset(InternetConnectA(m_hRoot.get(), host.c_str(), static_cast<INTERNET_PORT>(port),
+                                         nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!m_hConnection) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_CONNECT_FAILED;
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::OpenRequest(const std::string& path, const std::string& host,
+                                     const std::string& rangeHeader) {
+    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
+    if (!m_bUseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    m_hRequest.reset(HttpOpenRequestA(m_hConnection.get(), m_bPost ? "POST" : "GET", path.c_str(),
+                                      m_bResume ? kHttpVersion11 : nullptr, nullptr, nullptr, flags, 0));
+    if (!m_hRequest) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_REQUEST_FAILED;
+    }
+    if (m_bResume) {
+        if (unsigned result = AddHeader(kAcceptRangesHeader)) return result;
+        if (unsigned result = AddHeader(rangeHeader)) return result;
+    }
+    if (m_bPost) {
+        if (unsigned result = AddHeader(kFormContentType)) return result;
+    }
+    return AddHeader("Host: " + host + "\r\n");
+}
+
+unsigned C_HttpTransfer::AddHeader(const std::string& header) {
+    if (!HttpAddRequestHeadersA(m_hRequest.get(), header.c_str(), static_cast<DWORD>(header.size()),
+                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE)) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_ADD_HEADER_FAILED;
+    }
+    return TRANSFER_OK;
+}
+
+bool C_HttpTransfer::TryProxyFallback() {
+    if (m_bProxyRetried || !IsNetscapeDefault()) return false;
+    unsigned type = 0;
+    char host[kNetscapeTextMax + 1] = {};
+    unsigned short port = 0;
+    ReadNetscapeProxy(&type, host, &port);
+    if (type == kNetscapeProxyAutoConfig) {
+        // The configuration URL now sits in the system's settings; a fresh root handle reads them.
+        m_bProxyRetried = true;
+        CloseHandles();
+        return true;
+    }
+    if (type == kNetscapeProxyManual && host[0]) {
+        m_bProxyRetried = true;
+        return SetProxy(host, port) == TRANSFER_OK;
+    }
+    return false;
+}
+
+unsigned C_HttpTransfer::Finish(unsigned result) {
+    switch (result) {
+    case TRANSFER_OUT_OF_MEMORY:
+    case TRANSFER_OPEN_FAILED:
+    case TRANSFER_CONNECT_FAILED:
+    case TRANSFER_READ_FAILED:
+    case TRANSFER_CANCELLED:
+        CloseHandles();
+        FreeMemoryBuffer();
+        break;
+    default:
+        // Root handle and connection stay for the next exchange of this object.
+        m_hRequest.reset();
+        break;
+    }
+    return result;
+}

@@ -1,0 +1,235 @@
+// C_HttpTransfer: reading the answer — status, range and length headers, the buffers and the
+// read loop with progress, cancel and the polite throttle.
+#include "transfer/HttpTransfer.h"
+
+#include <wininet.h>
+
+#include <cstring>
+#include <new>
+
+#include "transfer/HttpHeaderText.h"
+
+namespace {
+
+constexpr DWORD kContentRangeBuffer = 80;
+constexpr DWORD kHeaderTextBuffer = 64;
+constexpr char kChunked[] = "chunked";
+
+// Statuses whose answer carries no body whatever its headers say.
+bool HasNoBody(DWORD status) {
+    return (status >= 100 && status < 200) || status == 204 || status == 304;
+}
+
+// A header as text; false with the system error when it is absent or does not fit.
+bool QueryHeaderText(HINTERNET request, DWORD query, char* buffer, DWORD size, DWORD& error) {
+    DWORD length = size - 1;
+    if (HttpQueryInfoA(request, query, buffer, &length, nullptr)) {
+        buffer[length < size ? length : size - 1] = '\0';
+        return true;
+    }
+    error = GetLastError();
+    return false;
+}
+
+}  // namespace
+
+RateMeterBinding C_HttpTransfer::MeterBinding() {
+    return {m_bPolite, m_dHistMean, m_dHistVariation, m_dMeasuredMean, m_dMeasuredVariation};
+}
+
+unsigned C_HttpTransfer::ReadStatus() {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr)) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_STATUS_FAILED;
+    }
+    m_dwStatus = status;
+    return IsErrorStatus(status) ? TRANSFER_HTTP_ERROR : TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadAnswerHeaders() {
+    m_bAnnounced = false;
+    m_cbAnnounced = 0;
+    m_bSkipBody = false;
+    m_cbReceived = 0;
+
+    bool readLength = true;
+    if (m_bResume) {
+        if (m_dwStatus == kStatusPartialContent) {
+            if (unsigned result = ReadPartialAnswer(readLength)) return result;
+        } else if (m_dwStatus == kStatusRangeNotSatisfiable) {
+            // Nothing lies past the end of the file: it is complete, and the error page that
+            // comes with the answer must not be written into it.
+            m_bSkipBody = true;
+            m_cbDone = m_nResumeStart;
+            readLength = false;
+        } else {
+            // The whole body comes: it replaces the file from its start.
+            if (unsigned result = PositionFile(0, true)) return result;
+        }
+    }
+    if (readLength) {
+        if (unsigned result = ReadContentLength()) return result;
+        m_cbDone = 0;
+    }
+    if (HasNoBody(m_dwStatus)) m_bAnnounced = false;
+    ReadTransferEncoding();
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadPartialAnswer(bool& fromStart) {
+    char text[kContentRangeBuffer] = {};
+    DWORD error = 0;
+    ContentRange range;
+    if (!QueryHeaderText(m_hRequest.get(), HTTP_QUERY_CONTENT_RANGE, text, sizeof(text), error)) {
+        if (error != ERROR_HTTP_HEADER_NOT_FOUND) {
+            m_dwLastError = error;
+            return TRANSFER_RANGE_FAILED;
+        }
+        range.first = 0;  // no range named: the body starts the file anew
+    } else if (!ParseContentRange(text, range)) {
+        return TRANSFER_BAD_RANGE;
+    }
+    // The server may start earlier than asked (the overlap is written again), never later:
+    // that would leave a hole in the file.
+    if (range.first > m_nResumeStart) return TRANSFER_BAD_RANGE;
+    if (unsigned result = PositionFile(range.first, false)) return result;
+    fromStart = range.first == 0;
+    if (fromStart) return TRANSFER_OK;
+
+    m_cbDone = range.first;
+    m_nRangeEnd = m_cbExpected = range.last;
+    m_bAnnounced = true;
+    m_cbAnnounced = uint64_t{range.last} - range.first + 1;
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadContentLength() {
+    char text[kHeaderTextBuffer] = {};
+    DWORD error = 0;
+    m_cbExpected = kAssumedContentLength;
+    if (!QueryHeaderText(m_hRequest.get(), HTTP_QUERY_CONTENT_LENGTH, text, sizeof(text), error)) {
+        if (error == ERROR_HTTP_HEADER_NOT_FOUND) return TRANSFER_OK;
+        m_dwLastError = error;
+        return TRANSFER_LENGTH_FAILED;
+    }
+    uint64_t length = 0;
+    if (!ParseContentLength(text, length)) return TRANSFER_OK;  // unreadable: as if absent
+    m_cbExpected = length > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(length);
+    m_bAnnounced = true;
+    m_cbAnnounced = length;
+    return TRANSFER_OK;
+}
+
+// A chunked body ends with its last chunk, whatever length a header names.
+void C_HttpTransfer::ReadTransferEncoding() {
+    char text[kHeaderTextBuffer] = {};
+    DWORD error = 0;
+    if (QueryHeaderText(m_hRequest.get(), HTTP_QUERY_TRANSFER_ENCODING, text, sizeof(text), error)) {
+        CharLowerA(text);
+        if (std::strstr(text, kChunked)) m_bAnnounced = false;
+    }
+}
+
+unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
+    LARGE_INTEGER distance = {};
+    distance.QuadPart = offset;
+    if (!SetFilePointerEx(m_hFile, distance, nullptr, FILE_BEGIN) || (truncate && !SetEndOfFile(m_hFile))) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_SEEK_FAILED;
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::PrepareBuffers() {
+    if (m_cbChunk == 0) m_cbChunk = m_bPolite ? kDefaultChunkSize : kFastChunkSize;
+    if (!m_bToMemory) {
+        m_pChunk.reset(new (std::nothrow) BYTE[m_cbChunk]);
+        if (!m_pChunk) {
+            m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+            return TRANSFER_OUT_OF_MEMORY;
+        }
+    }
+    m_env.SetCancelEvent(m_hCancelEvent);
+    m_meter.Begin(MeterBinding(), m_cbDone);
+    return TRANSFER_OK;
+}
+
+// Before every read in memory mode: the expected size doubles until it covers what arrived, and
+// the buffer must hold a chunk beyond it plus the closing 0 byte.
+unsigned C_HttpTransfer::GrowMemoryBuffer() {
+    uint64_t expected = m_cbExpected;
+    while (expected < m_cbDone) expected = expected ? expected * 2 : m_cbDone;
+    if (expected > kMaxMemoryBody) {
+        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        return TRANSFER_OUT_OF_MEMORY;
+    }
+    const uint64_t needed = uint64_t{m_cbChunk} + expected + 1;
+    if (needed > 0xFFFFFFFFu) {  // the capacity is a 32-bit count, as on a 32-bit system
+        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        return TRANSFER_OUT_OF_MEMORY;
+    }
+    m_cbExpected = static_cast<DWORD>(expected);
+    if (needed <= m_cbMemCapacity) return TRANSFER_OK;
+
+    std::unique_ptr<BYTE[]> grown(new (std::nothrow) BYTE[static_cast<size_t>(needed)]);
+    if (!grown) {
+        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        return TRANSFER_OUT_OF_MEMORY;
+    }
+    if (m_pMemory && m_cbDone) std::memcpy(grown.get(), m_pMemory.get(), m_cbDone);
+    m_pMemory = std::move(grown);
+    m_cbMemCapacity = static_cast<DWORD>(needed);
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::WriteChunk(const BYTE* data, DWORD count) {
+    DWORD written = 0;
+    if (!WriteFile(m_hFile, data, count, &written, nullptr) || written != count) {
+        m_dwLastError = GetLastError();
+        return TRANSFER_WRITE_FAILED;
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadBody() {
+    if (unsigned result = ReadAnswerHeaders()) return result;
+    if (m_bSkipBody) {
+        m_cbExpected = m_cbDone;
+        return TRANSFER_OK;
+    }
+    if (unsigned result = PrepareBuffers()) return result;
+
+    for (;;) {
+        if (m_bToMemory) {
+            if (unsigned result = GrowMemoryBuffer()) return result;
+        }
+        BYTE* target = m_bToMemory ? m_pMemory.get() + m_cbDone : m_pChunk.get();
+        DWORD count = 0;
+        if (!InternetReadFile(m_hRequest.get(), target, m_cbChunk, &count)) {
+            m_dwLastError = GetLastError();
+            return TRANSFER_READ_FAILED;
+        }
+        m_cbLastRead = count;
+        if (count == 0) break;
+        if (HasFile()) {
+            if (unsigned result = WriteChunk(target, count)) return result;
+        }
+        m_cbDone += count;
+        m_cbReceived += count;
+        m_meter.TakeSample(MeterBinding(), m_cbDone);
+        if (m_pfnProgress) m_pfnProgress(this);
+        if (m_hCancelEvent && WaitForSingleObject(m_hCancelEvent, 0) == WAIT_OBJECT_0) return TRANSFER_CANCELLED;
+        m_meter.Throttle(MeterBinding(), m_cbDone, count);
+    }
+
+    if (m_bAnnounced && m_cbReceived < m_cbAnnounced) {
+        m_dwLastError = ERROR_INTERNET_CONNECTION_ABORTED;
+        return TRANSFER_READ_FAILED;
+    }
+    m_cbExpected = m_cbDone;
+    if (m_bToMemory) m_pMemory[m_cbDone] = 0;
+    return TRANSFER_OK;
+}
