@@ -4,7 +4,7 @@ JOBS  ?= $(shell nproc)
 HOST  := build/host
 WIN32 := build/win32
 
-.PHONY: all bootstrap configure build build-host build-win32 test test-host test-win32 demo bench fuzz clean
+.PHONY: all bootstrap configure build build-host build-win32 build-i686 test test-host test-win32 demo bench fuzz clean
 
 all: build
 
@@ -45,8 +45,17 @@ bench: build
 	scripts/bench
 
 fuzz: build-host
-	scripts/fuzz $(FUZZ_SECONDS)
+	scripts/fuzz $(or $(FUZZ_SECONDS),60)
 
 clean:
 	-scripts/wine-harness stop >/dev/null 2>&1
 	rm -rf build
+
+# The 32-bit programs (built, not run: this machine kind cannot start 32-bit Wine).
+I686 := build/i686
+$(I686)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(I686) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake
+
+build-i686: bootstrap $(I686)/CMakeCache.txt
+	cmake --build $(I686) -j $(JOBS) --target ZULMan ZULManps

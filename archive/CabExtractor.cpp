@@ -181,7 +181,10 @@ INT_PTR C_CabExtractor::OpenDiskTarget(const char* name) {
     CreateParentDirectories(m_sTempPath);
 
     std::unique_ptr<C_ArchFile> file(new (std::nothrow) C_ArchFile);
-    if (!file || !file->OpenDisk(m_sTempPath.c_str(), kTempOpenFlags)) return kAbort;
+    if (!file || !file->OpenDisk(m_sTempPath.c_str(), kTempOpenFlags)) {
+        m_sTempPath.clear();  // not ours to delete
+        return kAbort;
+    }
     m_pTarget = file.get();
     m_pTarget->WatchClose(&m_pTarget);
     m_bTargetOpen = true;

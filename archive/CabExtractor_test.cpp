@@ -176,6 +176,17 @@ TEST(CabExtractor, AReadOnlyTargetStaysAsItWas) {
     EXPECT_EQ(ListTree(sandbox.path()), (std::vector<std::string>{"hello.c", "welcome.c"}));
 }
 
+TEST(CabExtractor, AFailedTemporaryFileEndsTheWholeExtraction) {
+    Sandbox sandbox;
+    const std::string cabinet = Cab("valid", "simple.cab");
+    // A directory where the first member's ".tmp" file would go.
+    ASSERT_TRUE(CreateDirectoryA((sandbox / "hello.c.tmp").c_str(), nullptr));
+    C_CabExtractor extractor;
+    ASSERT_TRUE(extractor.OpenMemory(cabinet.data(), cabinet.size()));
+    EXPECT_FALSE(extractor.ExtractToDir(sandbox.path().c_str()));
+    EXPECT_EQ(ListTree(sandbox.path()), std::vector<std::string>{"hello.c.tmp\\"});
+}
+
 TEST(CabExtractor, ExtractsToMemoryThroughTheCallbacks) {
     const std::string cabinet = Cab("valid", "mszip_lzx_qtm.cab");
     C_CabExtractor extractor;

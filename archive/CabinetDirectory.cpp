@@ -153,6 +153,10 @@ bool CheckCabinetDirectory(const unsigned char* block, size_t size) {
     // Everything else lies inside the size the cabinet declares.
     Reader in(block, header.cabinetSize);
     if (!in.Seek(kHeaderSize) || !ReadHeaderTail(in, &header)) return false;
+    // Entries that cannot fit are refused before anything is allocated for them.
+    if (size_t{header.folders} * (kFolderSize + header.folderReserve) > header.cabinetSize - in.position() ||
+        size_t{header.files} * (kFileSize + 2) > header.cabinetSize)
+        return false;
     std::vector<Folder> folders(header.folders);
     for (Folder& folder : folders)
         if (!ReadFolderEntry(in, header, &folder)) return false;
