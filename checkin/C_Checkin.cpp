@@ -50,12 +50,14 @@ bool C_Checkin::Running() const { return m_hThread && WaitForSingleObject(m_hThr
 int C_Checkin::Stop(DWORD timeoutMs) {
     if (!m_hStopEvent || !SetEvent(m_hStopEvent.get())) return 1;
     const DWORD deadline = GetTickCount() + timeoutMs;
-    HANDLE stopped = m_hStoppedEvent.get();
+    // A worker that ended without reporting (it never got its manager object) is not waited for.
+    HANDLE waitFor[2] = {m_hStoppedEvent.get(), m_hThread.get()};
+    const DWORD count = m_hThread ? 2 : 1;
     for (;;) {
         if (deadline - GetTickCount() > timeoutMs) return 1;
-        DWORD wait = MsgWaitForMultipleObjects(1, &stopped, FALSE, timeoutMs, QS_ALLINPUT);
+        DWORD wait = MsgWaitForMultipleObjects(count, waitFor, FALSE, timeoutMs, QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0) return 0;
-        if (wait != WAIT_OBJECT_0 + 1) return 1;
+        if (wait != WAIT_OBJECT_0 + count) return 1;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);

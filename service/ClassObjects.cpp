@@ -4,9 +4,9 @@
 
 #include "ZULMan.h"
 #include "common/ServerModule.h"
-#include "manager/DownloadMgr.h"
 #include "manager/ItemInstaller.h"
 #include "manager/ZULManager.h"
+#include "transfer/DownloadMgr.h"
 
 namespace {
 

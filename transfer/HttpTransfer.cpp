@@ -19,7 +19,6 @@ constexpr char kDefaultAgent[] = "Tessary Agent";
 constexpr char kInternetSettingsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr char kUserAgentValue[] = "User Agent";
 constexpr DWORD kUserAgentMax = 100;
-constexpr uint32_t kMaxPort = 65535;
 constexpr char kHttpVersion11[] = "HTTP/1.1";
 constexpr char kAcceptRangesHeader[] = "Accept-Ranges: bytes\r\n";
 constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded\r\n";
@@ -33,7 +32,6 @@ std::string BuildUserAgent() {
         return agent;
     return kDefaultAgent;
 }
-
 
 }  // namespace
 
@@ -102,7 +100,7 @@ unsigned C_HttpTransfer::RunExchange() {
     UrlParts url;
     if (!m_pszUrl || !SplitUrl(m_pszUrl, url)) return TRANSFER_BAD_URL;
     if (m_nPortOverride) {
-        if (m_nPortOverride > kMaxPort) return TRANSFER_BAD_URL;
+        if (m_nPortOverride > kMaxTcpPort) return TRANSFER_BAD_URL;
         url.port = m_nPortOverride;
     }
     std::string rangeHeader;
@@ -126,17 +124,19 @@ unsigned C_HttpTransfer::PrepareResume(std::string& rangeHeader) {
     if (m_bPost) return TRANSFER_RESUME_WITH_POST;
     if (m_bToMemory) return TRANSFER_RESUME_TO_MEMORY;
     if (!m_bRangeGiven) {
-        LARGE_INTEGER size = {};
-        if (!GetFileSizeEx(m_hFile, &size)) {
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD size = GetFileSize(m_hFile, &high);
+        if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
             m_dwLastError = GetLastError();
             return TRANSFER_FILE_SIZE_FAILED;
         }
         // A range can only start inside the 31-bit span that the request can name.
-        if (size.QuadPart > static_cast<LONGLONG>(kResumeRangeEnd)) {
+        if (high != 0 || size > kResumeRangeEnd) {
             m_dwLastError = ERROR_FILE_TOO_LARGE;
             return TRANSFER_FILE_SIZE_FAILED;
         }
-        m_nRangeStart = static_cast<DWORD>(size.QuadPart);
+        m_nRangeStart = size;
         m_nRangeEnd = kResumeRangeEnd;
     }
     m_nResumeStart = m_nRangeStart;

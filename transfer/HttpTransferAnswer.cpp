@@ -134,9 +134,12 @@ void C_HttpTransfer::ReadTransferEncoding() {
 }
 
 unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
-    LARGE_INTEGER distance = {};
-    distance.QuadPart = offset;
-    if (!SetFilePointerEx(m_hFile, distance, nullptr, FILE_BEGIN) || (truncate && !SetEndOfFile(m_hFile))) {
+    // With the high part given, the low part counts as an unsigned 32-bit offset.
+    LONG high = 0;
+    SetLastError(NO_ERROR);
+    if ((SetFilePointer(m_hFile, static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+         GetLastError() != NO_ERROR) ||
+        (truncate && !SetEndOfFile(m_hFile))) {
         m_dwLastError = GetLastError();
         return TRANSFER_SEEK_FAILED;
     }

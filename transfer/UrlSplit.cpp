@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr uint32_t kDefaultHttpPort = 80;
-constexpr uint32_t kMaxPort = 65535;
-
 // Decimal port text: optional blanks, optional "+", digits; trailing text after the digits is
 // ignored as a formatted scan would. False when no digit is present or the value is no port.
 bool ParsePort(const std::string& text, uint32_t& port) {
@@ -17,7 +14,7 @@ bool ParsePort(const std::string& text, uint32_t& port) {
     size_t digits = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
         value = value * 10 + static_cast<uint32_t>(text[i] - '0');
-        if (value > kMaxPort) return false;
+        if (value > kMaxTcpPort) return false;
     }
     if (digits == 0 || value == 0) return false;
     port = value;

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <string>
 
+constexpr uint32_t kDefaultHttpPort = 80;
+constexpr uint32_t kMaxTcpPort = 65535;
+
 struct UrlParts {
     std::string host;
-    uint32_t port = 80;
+    uint32_t port = kDefaultHttpPort;
     std::string path;  // from the first "/" after the host on, query included; may be empty
 };
 

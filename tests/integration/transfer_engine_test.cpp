@@ -256,7 +256,7 @@ TEST(HttpTransferEngine, HostileAnswersEndWithAResultCode) {
         const std::string url = HelperUrl("/length?value=10&send=10");
         C_HttpTransfer t;
         t.m_pszUrl = url.c_str();
-        t.m_cbChunk = 0xFFFFFFF0u;
+        t.m_cbChunk = 0xFFFFFFFFu;
         t.SetToMemory(true);
         EXPECT_EQ(t.Transfer(), TRANSFER_OUT_OF_MEMORY);
     }

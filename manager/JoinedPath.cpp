@@ -1,0 +1,24 @@
+#include "manager/JoinedPath.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "common/PathText.h"
+
+bool JoinedPath(std::string_view base, const char* name, std::string& out) noexcept {
+    if (!name) return false;
+    // The join adds at most one separator and the zero.
+    const size_t size = base.size() + std::strlen(name) + 2;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+    if (!buffer) return false;
+    std::memcpy(buffer.get(), base.data(), base.size());
+    buffer[base.size()] = '\0';
+    if (!JoinPath(buffer.get(), name, nullptr, size)) return false;
+    try {
+        out.assign(buffer.get());
+    } catch (...) {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,8 @@
+// Path joining into a string of any length (the join rules of JoinPath: exactly one "\"
+// between the parts).
+#pragma once
+#include <string>
+#include <string_view>
+
+// base joined with name; false when name is null or memory runs out.
+bool JoinedPath(std::string_view base, const char* name, std::string& out) noexcept;
