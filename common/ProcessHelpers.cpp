@@ -41,7 +41,7 @@ DWORD NextWantedProcess(HANDLE snapshot, const char* wanted, PROCESSENTRY32* ent
 
 }  // namespace
 
-bool StartProgram(const char* path, const char* args, const char* /*workingDir*/, bool wait,
+bool StartProgram(const char* path, const char* args, const char* workingDir, bool wait,
                   DWORD* outValue, PROCESS_INFORMATION* outInfo) {
     if (!path) {
         if (outValue) *outValue = ERROR_INVALID_PARAMETER;
@@ -59,7 +59,10 @@ bool StartProgram(const char* path, const char* args, const char* /*workingDir*/
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(path, commandLine.get(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    // A given working directory becomes the program's current directory (an install program run
+    // from its temporary directory finds its files there); none means the caller's.
+    const char* currentDirectory = (workingDir && *workingDir) ? workingDir : nullptr;
+    if (!CreateProcessA(path, commandLine.get(), nullptr, nullptr, FALSE, 0, nullptr, currentDirectory, &startup, &info)) {
         if (outValue) *outValue = GetLastError();
         return false;
     }

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-// Starts "\"path\" args" (no inherited handles). With wait, waits without limit and stores the
+// Starts "\"path\" args" (no inherited handles) in workingDir (none or empty: the caller's
+// current directory). With wait, waits without limit and stores the
 // exit code in outValue; on a start failure (or a failed wait) the answer is false and outValue
 // receives the system error. With outInfo the process and thread handles go to the caller, who
 // closes them.

@@ -1,0 +1,162 @@
+// The whole check-in chain: a resident ZULMan checks in with the development distribution
+// server; the answer's file sets come from nginx, its channel is recorded, subscribed and its
+// files extracted, and its item is installed by the default installer running the test install
+// program. The next check-in reports the item and its "ok" empties the pending list.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/integration/TestSupport.h"
+#include "tests/integration/transfer_test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char kTessary[] = "Software\\Tessary";
+const char kZUL[] = "Software\\Tessary\\ZUL";
+const char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
+const char kInstallerSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E01}";  // TestInstall.exe + setup.dat
+const char kChannelSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E02}";    // readme.txt, docs\about.txt
+const char kChannel[] = "{6F4E2D10-1111-4A2B-8C3D-4E5F60718201}";
+const char kOldChannel[] = "{6F4E2D10-2222-4A2B-8C3D-4E5F60718202}";
+const char kItem[] = "{6F4E2D10-3333-4A2B-8C3D-4E5F60718203}";
+const char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
+
+std::string Json(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        if (c == '\r') { out += "\\r"; continue; }
+        if (c == '\n') { out += "\\n"; continue; }
+        out += c;
+    }
+    return out;
+}
+
+class ChainTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        StopAllManagers();
+        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
+        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
+    }
+    void SetUp() override {
+        StopAllManagers();
+        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
+        managerDir = MakeScratchDirectory("chain-manager");
+        WriteString(HKEY_LOCAL_MACHINE, kZUL, "Path", managerDir);
+        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
+
+        serverState = WindowsPathOf(Environment("ZUL_DEVSERVER_STATE"));
+        const std::string port = ReadFileText(serverState + "\\port");
+        ASSERT_FALSE(port.empty());
+        DeleteFileA((serverState + "\\requests.log").c_str());
+        WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:" + port + "/zulm/channelcheckin.asp");
+
+        // The file sets lie in nginx's document root.
+        const std::string html = transfertest::FixtureDir() + "\\html\\chain";
+        CreateDirectoryA(html.c_str(), nullptr);
+        for (const char* name : {"installer.FileSet", "channel.FileSet"})
+            ASSERT_TRUE(CopyFileA(BinPath((std::string("testdata\\manager\\") + name).c_str()).c_str(),
+                                  (html + "\\" + name).c_str(), FALSE));
+
+        // A channel subscribed earlier gives the first check-in something to report.
+        const std::string old = std::string(kZUL) + "\\Channel\\" + kOldChannel;
+        WriteString(HKEY_LOCAL_MACHINE, old, "Subscribed", "1");
+        WriteString(HKEY_LOCAL_MACHINE, old, "Priority", "7");
+        WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+        installLog = MakeScratchDirectory("chain-log") + "\\install.log";
+    }
+    void TearDown() override { StopAllManagers(); }
+
+    std::string Answer() const {
+        const std::string nginx = transfertest::NginxUrl("/chain/");
+        return "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n"
+               "FileSet\r\n{\r\nGUID=" + std::string(kInstallerSet) + "\r\nSourceURL=" + nginx + "installer.FileSet\r\n}\r\n"
+               "FileSet\r\n{\r\nGUID=" + kChannelSet + "\r\nSourceURL=" + nginx + "channel.FileSet\r\n}\r\n"
+               "Channel\r\n{\r\nGuid=" + kChannel + "\r\nName=Chain Channel\r\nMenuName=Chain\r\nDistID=D1\r\n"
+               "Subscribe=1\r\nFileSets=" + kChannelSet + "\r\n}\r\n"
+               "Item\r\n{\r\nGuid=" + kItem + "\r\nType=" + kDefaultType + "\r\nChannel=" + kChannel +
+               "\r\nName=Chain Game\r\nFileSets=" + kInstallerSet + "\r\nInstallFileSet=" + kInstallerSet +
+               "\r\nInstallFile=TestInstall.exe\r\nInstallArgs=/log=\"" + installLog + "\" /exit=0 hello\r\n}\r\n";
+    }
+    void Script(const std::vector<std::string>& bodies) {
+        std::string json = "[";
+        for (const std::string& body : bodies) json += (json.size() > 1 ? "," : "") + std::string("{\"status\": 200, \"body\": \"") + Json(body) + "\"}";
+        ASSERT_TRUE(WriteFileBytes(serverState + "\\script.json", json + "]"));
+    }
+    size_t RequestCount() {
+        std::string log = ReadFileText(serverState + "\\requests.log");
+        return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
+    }
+    template <class Done>
+    void RunResidentUntil(Done done) {
+        PROCESS_INFORMATION info = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
+        ASSERT_TRUE(info.hProcess);
+        for (int i = 0; i < 300 && !done(); ++i) Sleep(100);
+        Sleep(500);
+        PostToAll("ZULMan.exe", 0x8001);
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    std::optional<std::string> Record(const char* kind, const char* id, const char* value) {
+        return ReadString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\" + kind + "\\" + id, value);
+    }
+
+    std::string managerDir, serverState, installLog;
+};
+
+TEST_F(ChainTest, AnswerBecomesChannelFilesAndAnInstalledItem) {
+    Script({Answer(), "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n"});
+    const std::string entry = std::string(kItem) + "," + kChannel + ";";
+    RunResidentUntil([&] { return ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("").find(entry) != std::string::npos; });
+
+    // The channel's archive sits in the manager's "FileSets" folder and is recorded.
+    const std::string channelArchive = managerDir + "\\FileSets\\" + kChannelSet + ".FileSet";
+    EXPECT_TRUE(PathExists(channelArchive));
+    EXPECT_EQ(Record("FS_Info", kChannelSet, "LocalPath"), channelArchive);
+    EXPECT_EQ(Record("FS_Info", kChannelSet, "Name"), "Test Channel Files");
+
+    // The channel record, subscribed with the first priority, its files extracted.
+    const std::string channelDir = managerDir + "\\Channel\\" + kChannel;
+    EXPECT_EQ(Record("Channel", kChannel, "Path"), channelDir);
+    EXPECT_EQ(Record("Channel", kChannel, "Subscribed"), "1");
+    EXPECT_EQ(Record("Channel", kChannel, "Priority"), "1");
+    EXPECT_EQ(Record("Channel", kChannel, "MenuName"), "Chain");
+    EXPECT_EQ(Record("Channel", kChannel, "DistID"), "D1");
+    EXPECT_FALSE(Record("Channel", kChannel, "Subscribe"));
+    EXPECT_TRUE(PathExists(channelDir + "\\readme.txt"));
+    EXPECT_TRUE(PathExists(channelDir + "\\docs\\about.txt"));
+
+    // The install program ran from a temporary directory with the item's arguments; the
+    // directory is gone again.
+    const std::string log = ReadFileText(installLog);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string workDir = std::string(temp) + kItem;
+    EXPECT_NE(log.find("Arguments=/log=\"" + installLog + "\" /exit=0 hello"), std::string::npos) << log;
+    EXPECT_NE(log.find("ProgramDirectory=" + workDir), std::string::npos) << log;
+    EXPECT_NE(log.find("CurrentDirectory=" + workDir), std::string::npos) << log;
+    EXPECT_FALSE(PathExists(workDir));
+
+    // The item's file set was purged; the pending list holds the item.
+    EXPECT_EQ(Record("FS_Info", kInstallerSet, "LocalPath"), "");
+    EXPECT_FALSE(PathExists(managerDir + "\\FileSets\\" + kInstallerSet + ".FileSet"));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), entry);
+
+    // The next check-in reports the item, and its "ok" empties the list.
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    RunResidentUntil([&] { return RequestCount() >= 2 && ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("x").empty(); });
+    const std::string requests = ReadFileText(serverState + "\\requests.log");
+    const size_t second = requests.find('\n') + 1;
+    EXPECT_NE(requests.find("&installed=" + entry, second), std::string::npos) << requests;
+    EXPECT_NE(requests.find(std::string("&channels=") + kChannel + ",D1;" + kOldChannel + ",no-distid;", second),
+              std::string::npos) << requests;
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), "");
+}
+
+}  // namespace
