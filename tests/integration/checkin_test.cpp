@@ -212,4 +212,39 @@ TEST_F(CheckinTest, NothingToReportSendsNothingAndWaitsADay) {
                 60000.0);
 }
 
+TEST_F(CheckinTest, BadAnswersEndInTheirScheduledOutcomes) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    auto runWith = [&](const std::string& scriptJson, size_t requests) {
+        WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckinStatus");
+        Script(scriptJson);
+        RunUntilRequests(requests);
+        ASSERT_EQ(Requests().size(), requests);
+    };
+    auto nextAfterLast = [&] { return Number(Schedule("NextChannelCheckin")) - Number(Schedule("LastChannelCheckin")); };
+
+    // Binary garbage with an unclosed block: the load fails, retried in a day.
+    std::string garbage;
+    for (int i = 1; i < 256; ++i) garbage += "\\u00" + std::string(1, "0123456789abcdef"[i / 16]) + "0123456789abcdef"[i % 16];
+    runWith("[{\"status\": 200, \"body\": \"" + garbage + "\"}]", 1);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
+    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(NowMs() + 1440 * kMinute), 60000.0);
+
+    // 50 MB without any block: no result block, counted as done at the current interval.
+    runWith("[{\"status\": 200, \"body\": \"" + std::string(50 << 20, 'x') + "\"}]", 2);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
+    EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
+
+    // A repeated result block: the first one counts; a negative interval is kept as the unsigned
+    // number it reads as, without wrapping the stored time.
+    runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=-5\r\n}\r\nCheckinResult\r\n{\r\nStatus=ok\r\nInterval=30\r\n}\r\n"}])", 3);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "4294967291");
+    EXPECT_EQ(nextAfterLast(), 4294967291ull * kMinute);
+
+    // An interval beyond 32 bits reads as the largest signed number.
+    runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=99999999999\r\n}\r\n"}])", 4);
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "2147483647");
+}
+
 }  // namespace
