@@ -1,6 +1,7 @@
 // Fetches one URL into a file with the HTTP engine and prints "bytes seconds result", for the
 // throughput comparison of bench/transfer_bench.sh.
-//   transfer_fetch URL OUTPUT [polite|fast] [chunk bytes]
+//   transfer_fetch URL OUTPUT [polite] [nocache] [chunk bytes]
+// "nocache" clears m_bUseCache: the Internet library then keeps no copy of the body in its cache.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,7 +13,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: transfer_fetch URL OUTPUT [polite]\n");
+        std::fprintf(stderr, "usage: transfer_fetch URL OUTPUT [polite] [nocache] [chunk bytes]\n");
         return 2;
     }
     UniqueHandle file(CreateFileA(argv[2], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -24,8 +25,14 @@ int main(int argc, char** argv) {
     C_HttpTransfer transfer;
     transfer.m_pszUrl = argv[1];
     transfer.m_hFile = file.get();
-    transfer.m_bPolite = argc > 3 && std::strcmp(argv[3], "polite") == 0;
-    if (argc > 4) transfer.m_cbChunk = static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10));
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "polite") == 0)
+            transfer.m_bPolite = true;
+        else if (std::strcmp(argv[i], "nocache") == 0)
+            transfer.m_bUseCache = false;
+        else
+            transfer.m_cbChunk = static_cast<DWORD>(std::strtoul(argv[i], nullptr, 10));
+    }
 
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);

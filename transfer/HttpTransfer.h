@@ -4,7 +4,9 @@
 // exchange is tried once more through Netscape's proxy.
 //
 // The caller creates the object for one exchange, fills the public members, calls Transfer()
-// and reads the results; Close() (or destruction) releases everything.
+// and reads the results; Close() (or destruction) releases everything. A fast (not polite)
+// download into a file writes on a thread of its own while it reads the next chunk; that thread
+// lives only within Transfer(). Everything else runs on the caller's thread alone.
 #pragma once
 #include <windows.h>
 
@@ -18,14 +20,18 @@
 #include "transfer/TransferResult.h"
 
 class C_HttpTransfer;
+class C_OverlappedFileWriter;
 // Called after every non-empty chunk; the result is ignored.
 using TransferProgressFn = int (*)(C_HttpTransfer* transfer);
 
 // Size of each read when the caller sets none: small reads in polite mode, so that the throttle
 // pauses after every few kilobytes; large reads otherwise, because every read of the Internet
-// library costs a fixed round trip that small reads cannot amortise.
+// library costs a fixed round trip that small reads cannot amortise. Fast downloads into a file
+// read still more at a time (each read fills one buffer of the writer thread's ring); answers
+// collected in memory keep the smaller size, which is also the headroom of their buffer.
 constexpr uint32_t kDefaultChunkSize = 4096;
 constexpr uint32_t kFastChunkSize = 256 * 1024;
+constexpr uint32_t kFastFileChunkSize = 1024 * 1024;
 constexpr uint32_t kAssumedContentLength = 32768;  // expected size when the answer names none
 constexpr uint32_t kResumeRangeEnd = 2147483647;
 // Largest answer collected in memory; a larger one ends with TRANSFER_OUT_OF_MEMORY.
@@ -77,7 +83,7 @@ public:
     DWORD m_cbExpected = 0;
     DWORD m_cbDone = 0;
     DWORD m_cbLastRead = 0;
-    DWORD m_cbChunk = 0;  // 0 = kDefaultChunkSize in polite mode, else kFastChunkSize
+    DWORD m_cbChunk = 0;  // 0 = by mode, see kDefaultChunkSize
     DWORD m_nRangeStart = 0;
     DWORD m_nRangeEnd = 0;
     bool m_bRangeGiven = false;
@@ -97,9 +103,11 @@ private:
     void ReadTransferEncoding();
     unsigned ReadContentLength();
     unsigned PositionFile(uint32_t offset, bool truncate);
-    unsigned PrepareBuffers();
+    unsigned PrepareBuffers(C_OverlappedFileWriter& writer);
     unsigned GrowMemoryBuffer();
     unsigned ReadBody();
+    unsigned ReadChunks(C_OverlappedFileWriter& writer);
+    unsigned NextTarget(C_OverlappedFileWriter& writer, BYTE*& target);
     unsigned WriteChunk(const BYTE* data, DWORD count);
     bool TryProxyFallback();
     unsigned Finish(unsigned result);

@@ -1,5 +1,6 @@
 // C_HttpTransfer: reading the answer — status, range and length headers, the buffers and the
-// read loop with progress, cancel and the polite throttle.
+// read loop with progress, cancel and the polite throttle (writes of fast file downloads run on
+// a writer thread, see OverlappedFileWriter.h).
 #include "transfer/HttpTransfer.h"
 
 #include <wininet.h>
@@ -8,6 +9,7 @@
 #include <new>
 
 #include "transfer/HttpHeaderText.h"
+#include "transfer/OverlappedFileWriter.h"
 
 namespace {
 
@@ -146,9 +148,14 @@ unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
     return TRANSFER_OK;
 }
 
-unsigned C_HttpTransfer::PrepareBuffers() {
-    if (m_cbChunk == 0) m_cbChunk = m_bPolite ? kDefaultChunkSize : kFastChunkSize;
-    if (!m_bToMemory) {
+unsigned C_HttpTransfer::PrepareBuffers(C_OverlappedFileWriter& writer) {
+    // Fast downloads into a file read the next chunk while the last one is written; when the
+    // writer cannot start, the chunks are written here, one after the other with the reads.
+    const bool fastToFile = !m_bToMemory && !m_bPolite && HasFile();
+    if (m_cbChunk == 0)
+        m_cbChunk = m_bPolite ? kDefaultChunkSize : fastToFile ? kFastFileChunkSize : kFastChunkSize;
+    const bool overlapped = fastToFile && writer.Start(m_hFile, m_cbChunk);
+    if (!m_bToMemory && !overlapped) {
         m_pChunk.reset(new (std::nothrow) BYTE[m_cbChunk]);
         if (!m_pChunk) {
             m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
@@ -203,21 +210,57 @@ unsigned C_HttpTransfer::ReadBody() {
         m_cbExpected = m_cbDone;
         return TRANSFER_OK;
     }
-    if (unsigned result = PrepareBuffers()) return result;
+    const DWORD firstByte = m_cbDone;
+    C_OverlappedFileWriter writer;
+    if (unsigned result = PrepareBuffers(writer)) return result;
+    unsigned result = ReadChunks(writer);
+    // Whatever ended the reads, everything handed over is written before the answer. A failed
+    // write comes first, as it would have stopped the reads had it happened at once; the count
+    // then names the bytes that reached the file.
+    if (writer.Finish() != ERROR_SUCCESS) {
+        m_dwLastError = writer.error();
+        m_cbDone = static_cast<DWORD>(firstByte + writer.written());
+        return TRANSFER_WRITE_FAILED;
+    }
+    if (result) return result;
 
+    if (m_bAnnounced && m_cbReceived < m_cbAnnounced) {
+        m_dwLastError = ERROR_INTERNET_CONNECTION_ABORTED;
+        return TRANSFER_READ_FAILED;
+    }
+    m_cbExpected = m_cbDone;
+    if (m_bToMemory) m_pMemory[m_cbDone] = 0;
+    return TRANSFER_OK;
+}
+
+// Where the next read goes: the memory buffer, a free buffer of the writer or the chunk buffer.
+unsigned C_HttpTransfer::NextTarget(C_OverlappedFileWriter& writer, BYTE*& target) {
+    if (m_bToMemory) {
+        if (unsigned result = GrowMemoryBuffer()) return result;
+        target = m_pMemory.get() + m_cbDone;
+    } else if (writer.running()) {
+        target = writer.NextBuffer();
+        if (!target) return TRANSFER_WRITE_FAILED;  // the writer's error is taken up by ReadBody
+    } else {
+        target = m_pChunk.get();
+    }
+    return TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadChunks(C_OverlappedFileWriter& writer) {
     for (;;) {
-        if (m_bToMemory) {
-            if (unsigned result = GrowMemoryBuffer()) return result;
-        }
-        BYTE* target = m_bToMemory ? m_pMemory.get() + m_cbDone : m_pChunk.get();
+        BYTE* target = nullptr;
+        if (unsigned result = NextTarget(writer, target)) return result;
         DWORD count = 0;
         if (!InternetReadFile(m_hRequest.get(), target, m_cbChunk, &count)) {
             m_dwLastError = GetLastError();
             return TRANSFER_READ_FAILED;
         }
         m_cbLastRead = count;
-        if (count == 0) break;
-        if (HasFile()) {
+        if (count == 0) return TRANSFER_OK;
+        if (writer.running()) {
+            writer.Queue(count);
+        } else if (HasFile()) {
             if (unsigned result = WriteChunk(target, count)) return result;
         }
         m_cbDone += count;
@@ -227,12 +270,4 @@ unsigned C_HttpTransfer::ReadBody() {
         if (m_hCancelEvent && WaitForSingleObject(m_hCancelEvent, 0) == WAIT_OBJECT_0) return TRANSFER_CANCELLED;
         m_meter.Throttle(MeterBinding(), m_cbDone, count);
     }
-
-    if (m_bAnnounced && m_cbReceived < m_cbAnnounced) {
-        m_dwLastError = ERROR_INTERNET_CONNECTION_ABORTED;
-        return TRANSFER_READ_FAILED;
-    }
-    m_cbExpected = m_cbDone;
-    if (m_bToMemory) m_pMemory[m_cbDone] = 0;
-    return TRANSFER_OK;
 }

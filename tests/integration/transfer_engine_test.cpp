@@ -386,6 +386,14 @@ TEST(HttpTransferEngine, DefaultReadSizeIsSmallOnlyInPoliteMode) {
     ASSERT_EQ(fast.Transfer(), TRANSFER_OK);
     EXPECT_EQ(fast.m_cbChunk, kFastChunkSize);
     EXPECT_LE(g_progressCalls, 300000 / 4096);
+
+    ScratchFile file("fast.bin");
+    C_HttpTransfer toFile;
+    toFile.m_pszUrl = url.c_str();
+    toFile.m_hFile = file.handle();
+    ASSERT_EQ(toFile.Transfer(), TRANSFER_OK);
+    EXPECT_EQ(toFile.m_cbChunk, kFastFileChunkSize);
+    EXPECT_EQ(file.Contents(), SourceFile("data.bin"));
 }
 
 TEST(HttpTransferEngine, ChunkSizeAndConnectionReuse) {
