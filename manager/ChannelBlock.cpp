@@ -12,7 +12,7 @@
 #include "manager/BlockValue.h"
 #include "manager/ComResult.h"
 #include "manager/InterfaceText.h"
-#include "manager/JoinedPath.h"
+#include "common/JoinedPath.h"
 #include "manager/ResponseBlocks.h"
 #include "manager/Subscription.h"
 #include "records/GuidText.h"

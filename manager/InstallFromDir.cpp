@@ -10,7 +10,7 @@
 #include "manager/BlockValue.h"
 #include "manager/ComResult.h"
 #include "manager/InterfaceText.h"
-#include "manager/JoinedPath.h"
+#include "common/JoinedPath.h"
 #include "manager/ZULManager.h"
 #include "records/RecordFactory.h"
 

@@ -16,7 +16,7 @@
 #include "manager/ComResult.h"
 #include "manager/InstallerLookup.h"
 #include "manager/InterfaceText.h"
-#include "manager/JoinedPath.h"
+#include "common/JoinedPath.h"
 #include "manager/ZULManager.h"
 #include "records/GuidText.h"
 

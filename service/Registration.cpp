@@ -7,6 +7,7 @@
 #include "ZULMan.h"
 #include "common/CommaList.h"
 #include "common/Handles.h"
+#include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -33,10 +34,8 @@ std::string ModulePath() {
 }
 
 std::string Join(const std::string& directory, const char* name) {
-    std::string joined(directory.size() + strlen(name) + 2, '\0');
-    std::string base = directory;
-    JoinPath(base.data(), name, joined.data());
-    joined.resize(strlen(joined.c_str()));
+    std::string joined;
+    JoinedPath(directory, name, joined);
     return joined;
 }
 

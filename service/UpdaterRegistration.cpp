@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/Handles.h"
+#include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -26,10 +27,8 @@ std::optional<std::string> ReadProductValue(const char* name) {
 }
 
 std::string AppInfoPath() {
-    std::string maker = GetMakerDirectory();
-    std::string path(maker.size() + sizeof kAppInfoFile + 2, '\0');
-    JoinPath(maker.data(), kAppInfoFile, path.data());
-    path.resize(strlen(path.c_str()));
+    std::string path;
+    JoinedPath(GetMakerDirectory(), kAppInfoFile, path);
     return path;
 }
 

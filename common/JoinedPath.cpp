@@ -1,4 +1,4 @@
-#include "manager/JoinedPath.h"
+#include "common/JoinedPath.h"
 
 #include <cstring>
 #include <memory>
