@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace testsupport {
@@ -22,9 +23,18 @@ PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::str
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    // Under a loaded Wine a process start now and then fails at once; a test wants the program
+    // run, so a failed start is retried a few times and reported.
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+        std::string writable = commandLine;
+        if (CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info))
+            return info;
+        std::fprintf(stderr, "StartProgramAsync: %s did not start (error %lu, attempt %d)\n", program.c_str(),
+                     GetLastError(), attempt);
         info = {};
+        Sleep(250 * attempt);
+    }
     return info;
 }
 
@@ -32,11 +42,14 @@ std::optional<DWORD> RunProgram(const std::string& program, const std::string& a
     PROCESS_INFORMATION info = StartProgramAsync(program, args);
     if (!info.hProcess) return std::nullopt;
     std::optional<DWORD> result;
-    if (WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    const DWORD waited = WaitForSingleObject(info.hProcess, timeoutMs);
+    if (waited == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(info.hProcess, &code);
         result = code;
     } else {
+        std::fprintf(stderr, "RunProgram: %s %s: wait gave %lu (error %lu)\n", program.c_str(), args.c_str(),
+                     waited, GetLastError());
         TerminateProcess(info.hProcess, 999);
     }
     CloseHandle(info.hThread);

@@ -89,8 +89,8 @@ protected:
         for (int i = 0; i < 150 && !done(); ++i) Sleep(100);
         Sleep(300);
         PostToAll("ZULMan.exe", 0x8001);
-        EXPECT_EQ(WaitForSingleObject(stopped, 3000), static_cast<DWORD>(WAIT_OBJECT_0));
-        EXPECT_EQ(WaitForSingleObject(info.hProcess, 4000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(WaitForSingleObject(stopped, 8000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
