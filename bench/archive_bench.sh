@@ -17,7 +17,7 @@ root=$(cd "$here/.." && pwd)
 runs=${1:-3}
 extract=$ZUL_BUILD/win32/bin/archive_extract.exe
 dir=$ZUL_BUILD/bench-archive
-cabs=${ZUL_CAB_TESTDATA:-$root/../shared/testdata/cabs}
+cabs=${ZUL_CAB_TESTDATA:-$root/tests/data/cabs}
 lzx=$cabs/valid/large-files-cab.cab
 
 [ -f "$extract" ] || { echo "archive_bench: build archive_extract first" >&2; exit 1; }
