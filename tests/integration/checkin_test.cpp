@@ -235,12 +235,11 @@ TEST_F(CheckinTest, BadAnswersEndInTheirScheduledOutcomes) {
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
     EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
-    // A repeated result block: the first one counts; a negative interval is kept as the unsigned
-    // number it reads as, without wrapping the stored time.
+    // A repeated result block: the first one counts; a negative interval reads as the default.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=-5\r\n}\r\nCheckinResult\r\n{\r\nStatus=ok\r\nInterval=30\r\n}\r\n"}])", 3);
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "4294967291");
-    EXPECT_EQ(nextAfterLast(), 4294967291ull * kMinute);
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
+    EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
     // An interval beyond 32 bits reads as the largest signed number.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=99999999999\r\n}\r\n"}])", 4);
