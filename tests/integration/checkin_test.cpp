@@ -128,6 +128,19 @@ TEST_F(CheckinTest, DueCheckinWithOkAnswerStoresTheIntervalAndClearsInstalledIte
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or(""), "");
 }
 
+TEST_F(CheckinTest, OkAnswerKeepsAPendingListTooLongToRead) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    std::string pending;
+    while (pending.size() <= (1u << 20)) pending += std::string(kItem) + ",{11111111-1111-1111-1111-111111111111};";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems", pending);
+    Script(OkAnswer("1440"));
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), pending);
+}
+
 TEST_F(CheckinTest, RequestListsChannelsByPriorityByteForByte) {
     AddChannel("{55555555-5555-5555-5555-555555555555}", "1", "5", "D5");
     AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", nullptr);
