@@ -201,6 +201,12 @@ TEST_F(ResponseProcessingTest, AChannelBlockWithoutIdIsSkipped) {
     EXPECT_TRUE(recordtest::KeyExists(ChannelKey(kChannelB)));
 }
 
+TEST_F(ResponseProcessingTest, AMalformedFileSetIdAnswersBadGuidWithSFalse) {
+    EXPECT_EQ(OUTCOME(m_manager->InstallFileSets(Text("junk"), Text(m_managerDir.c_str()), &ret)), Failed(ZULERR_BAD_GUID));
+    EXPECT_EQ(OUTCOME(m_manager->PurgeItemFileSets(Text("{7A3B5C20}"), &ret)), Failed(ZULERR_BAD_GUID));
+    EXPECT_EQ(Process(Channel(kChannelA, {"Name=A", "FileSets=junk"})), Failed(ZULERR_BAD_GUID));
+}
+
 TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
     const auto item = [&](const char* id, const char* exitCode) {
         return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
