@@ -77,14 +77,16 @@ void PurgeOfferedFileSets(I_ZULManager* manager, I_ZULItem* item) {
 }  // namespace
 
 HRESULT ProcessItemBlock(I_ZULManager* manager, I_ResponseData* response, ZULError* ret) {
-    ComPtr<I_ItemInstaller> installer;
-    HRESULT hr = CreateBlockInstaller(response, installer, ret);
+    CoTaskMemString itemId;
+    HRESULT hr = ReadBlockValue(response, kIdKey, itemId, ret);
     if (hr != S_OK) return hr;
+    // Without an id nothing could be installed or reported: the block is skipped.
+    if (!NamesARecord(itemId.get())) return ReportHr(ret, ZULERR_BAD_GUID, S_OK);
+
+    ComPtr<I_ItemInstaller> installer;
+    if ((hr = CreateBlockInstaller(response, installer, ret)) != S_OK) return hr;
     ComPtr<I_ZULItem> item;
     if ((hr = OpenItemInfo(nullptr, &item, ret)) != S_OK) return hr;
-
-    CoTaskMemString itemId;
-    if ((hr = ReadBlockValue(response, kIdKey, itemId, ret)) != S_OK) return hr;
     // Binding loads what is already recorded for the item; a new item has no record yet.
     ZULError loaded = ZULERR_FAILED;
     item->SetGUID(itemId.get(), &loaded);

@@ -193,12 +193,19 @@ TEST_F(ResponseProcessingTest, AChannelWhoseFilesCannotBeExtractedStopsTheProces
     EXPECT_FALSE(recordtest::KeyExists(ChannelKey(kChannelB)));
 }
 
-TEST_F(ResponseProcessingTest, AChannelBlockWithoutIdIsSkipped) {
+TEST_F(ResponseProcessingTest, BlocksWithoutIdAreSkipped) {
+    const char* none = "{00000000-0000-0000-0000-000000000000}";
     EXPECT_EQ(Process(Block("Channel", {"Name=nobody", std::string("FileSets=") + kChannelSet}) +
-                      Channel(kChannelB, {"Name=B"})),
+                      Block("FileSet", {"SourceURL=" + TestArchive("channel.FileSet")}) +
+                      Block("Item", {std::string("Type=") + kFakeType, "Channel=x"}) +
+                      Channel(kChannelB, {"Name=B"}) + FakeItem(kItemB, {})),
               kOk);
-    EXPECT_FALSE(recordtest::KeyExists(ChannelKey("{00000000-0000-0000-0000-000000000000}")));
+    EXPECT_FALSE(recordtest::KeyExists(ChannelKey(none)));
     EXPECT_TRUE(recordtest::KeyExists(ChannelKey(kChannelB)));
+    EXPECT_FALSE(PathExists(FetchedArchive(none)));
+    EXPECT_FALSE(recordtest::KeyExists(FileSetKey(none)));
+    EXPECT_EQ(OfferedIds(), (std::vector<std::string>{kItemB}));
+    EXPECT_EQ(Installed(), std::string(kItemB) + ",;");
 }
 
 TEST_F(ResponseProcessingTest, AMalformedFileSetIdAnswersBadGuidWithSFalse) {
