@@ -21,6 +21,13 @@ protected:
         lines.insert(lines.end(), more.begin(), more.end());
         return Block("Channel", lines);
     }
+    // An item of the default type whose install program exits with exitCode.
+    std::string DefaultItem(const char* id, const char* exitCode) const {
+        return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
+                              std::string("Channel=") + kChannelA, std::string("FileSets=") + kInstallerSet,
+                              std::string("InstallFileSet=") + kInstallerSet, "InstallFile=TestInstall.exe",
+                              std::string("InstallArgs=/exit=") + exitCode + " /log=\"" + m_installLog + "\""});
+    }
     static std::optional<std::string> Installed() { return ReadValue(kProductKey, "InstalledItems"); }
     static std::vector<std::string> OfferedIds() {
         std::vector<std::string> ids;
@@ -215,15 +222,9 @@ TEST_F(ResponseProcessingTest, AMalformedFileSetIdAnswersBadGuidWithSFalse) {
 }
 
 TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
-    const auto item = [&](const char* id, const char* exitCode) {
-        return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
-                              std::string("Channel=") + kChannelA, std::string("FileSets=") + kInstallerSet,
-                              std::string("InstallFileSet=") + kInstallerSet, "InstallFile=TestInstall.exe",
-                              std::string("InstallArgs=/exit=") + exitCode + " /log=\"" + m_installLog + "\""});
-    };
     const std::string fileSet = FileSetBlock(kInstallerSet, TestArchive("installer.FileSet"));
 
-    ASSERT_EQ(Process(fileSet + item(kItemA, "0")), kOk);
+    ASSERT_EQ(Process(fileSet + DefaultItem(kItemA, "0")), kOk);
     const std::string entry = std::string(kItemA) + "," + kChannelA + ";";
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
@@ -233,10 +234,22 @@ TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
     EXPECT_NE(workingDir.find(kItemA), std::string::npos);
     EXPECT_FALSE(PathExists(workingDir));
 
-    EXPECT_EQ(Process(fileSet + item(kItemB, "33")), Failed(ZULERR_ALREADY_INSTALLED));
+    EXPECT_EQ(Process(fileSet + DefaultItem(kItemB, "33")), Failed(ZULERR_ALREADY_INSTALLED));
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
     EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+}
+
+TEST_F(ResponseProcessingTest, ItemsSharingAFileSetAllInstall) {
+    const std::string itemC = "{7A3B5C20-3333-4D6E-9F70-8192A3B4C503}";
+    ASSERT_EQ(Process(FileSetBlock(kInstallerSet, TestArchive("installer.FileSet")) + DefaultItem(kItemA, "0") +
+                      DefaultItem(kItemB, "0") + FakeItem(itemC.c_str(), {})),
+              kOk);
+    EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+    EXPECT_EQ(OfferedIds(), (std::vector<std::string>{itemC}));
+    EXPECT_EQ(Installed(), std::string(kItemA) + "," + kChannelA + ";" + kItemB + "," + kChannelA + ";" + itemC + ",;");
+    EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
+    EXPECT_EQ(ReadValue(FileSetKey(kInstallerSet), "LocalPath"), "");
 }
 
 }  // namespace
