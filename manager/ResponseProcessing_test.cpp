@@ -22,10 +22,11 @@ protected:
         return Block("Channel", lines);
     }
     // An item of the default type whose install program exits with exitCode.
-    std::string DefaultItem(const char* id, const char* exitCode) const {
+    std::string DefaultItem(const char* id, const char* exitCode,
+                            const char* program = "TestInstall.exe") const {
         return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
                               std::string("Channel=") + kChannelA, std::string("FileSets=") + kInstallerSet,
-                              std::string("InstallFileSet=") + kInstallerSet, "InstallFile=TestInstall.exe",
+                              std::string("InstallFileSet=") + kInstallerSet, std::string("InstallFile=") + program,
                               std::string("InstallArgs=/exit=") + exitCode + " /log=\"" + m_installLog + "\""});
     }
     static std::optional<std::string> Installed() { return ReadValue(kProductKey, "InstalledItems"); }
@@ -238,6 +239,20 @@ TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
     EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+}
+
+TEST_F(ResponseProcessingTest, WorkingDirectoriesGoAlsoWhenTheInstallProgramEndsAtOnce) {
+    // The installer runs inside ZULMan, which has no console: each program gets one of its own.
+    std::vector<std::string> ids;
+    std::string response = FileSetBlock(kInstallerSet, TestArchive("installer.FileSet"));
+    for (char digit = '1'; digit <= '8'; ++digit) {
+        ids.push_back(std::string("{7A3B5C20-4444-4D6E-9F70-8192A3B4C50") + digit + "}");
+        response += DefaultItem(ids.back().c_str(), "0", "OneLineInstall.exe");
+    }
+    ASSERT_EQ(Process(response), kOk);
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    for (const std::string& id : ids) EXPECT_FALSE(PathExists(temp + id)) << id;
 }
 
 TEST_F(ResponseProcessingTest, ItemsSharingAFileSetAllInstall) {
