@@ -2,10 +2,28 @@
 // happens to items and their file sets.
 #include "manager/ManagerTestSupport.h"
 
+#include <fstream>
+#include <iterator>
+
+#include "archive/FileSetContainer.h"
+
 namespace managertest {
 namespace {
 
 constexpr char kOtherType[] = "{3D5E7F90-1234-4A5B-8C6D-7E8F90A1B2C3}";
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The directory of this test program, where ZULMan.exe is built too.
+std::string ProgramDirectory() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string text(path, length < sizeof path ? length : 0);
+    return text.substr(0, text.find_last_of('\\'));
+}
 
 class ResponseProcessingTest : public ManagerTest {
 protected:
@@ -239,6 +257,22 @@ TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
     EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+}
+
+TEST_F(ResponseProcessingTest, AFileSetCarryingTheManagerIsFetchedAndExtracted) {
+    const std::string manager = FileBytes(ProgramDirectory() + "\\ZULMan.exe");
+    const std::string archive = FileBytes(TestArchive("update.FileSet"));
+    // The program's image holds the delimiter text, and so does the packed payload.
+    size_t delimiters = 0;
+    for (size_t at = archive.find(kFileSetDelimiter); at != std::string::npos;
+         at = archive.find(kFileSetDelimiter, at + 1))
+        ++delimiters;
+    ASSERT_GT(delimiters, 2u);
+
+    ASSERT_EQ(Process(FileSetBlock(kUpdateSet, TestArchive("update.FileSet")) +
+                      Channel(kChannelA, {"Name=A", std::string("FileSets=") + kUpdateSet})),
+              kOk);
+    EXPECT_TRUE(FileBytes(ChannelDir(kChannelA) + "\\ZULMan.exe") == manager);
 }
 
 TEST_F(ResponseProcessingTest, WorkingDirectoriesGoAlsoWhenTheInstallProgramEndsAtOnce) {
