@@ -133,7 +133,7 @@ bool C_CabExtractor::Extract(Mode mode) {
     m_bAborted = false;
     char name[kMemoryPathBufferSize];
     FormatMemoryPath(reinterpret_cast<uintptr_t>(m_pCabinet), static_cast<uint32_t>(m_nCabinetSize), name);
-    const bool copied = m_decoder.Copy(name, "", Notify, this);
+    const bool copied = m_decoder.CopyFromMemory(m_pCabinet, m_nCabinetSize, name, Notify, this);
     // A member whose close notification never came was cut off by a decoder failure.
     if (m_bTargetOpen) {
         DropUnfinishedTarget();
