@@ -7,7 +7,7 @@
 #            cabextract on the archive's payload cabinet. Made once under the build directory.
 #   lzx      the shared LZX cabinet large-files-cab.cab: C_CabExtractor on the mapped cabinet.
 # Prints per archive the best and median times, the ratio archive code / cabextract (the goal is
-# 1.5 or lower) and the peak memory against the archive size. The archive code's time leaves out
+# 1.0 or lower for the MSZIP file set) and the peak memory against the archive size. The archive code's time leaves out
 # Wine's start-up; cabextract's is that of the whole process.
 #   ZUL_BUILD=... bench/archive_bench.sh [runs]
 set -euo pipefail
