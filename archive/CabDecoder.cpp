@@ -4,6 +4,8 @@
 #include <string>
 
 #include "archive/ArchFile.h"
+#include "archive/CabinetDirectory.h"
+#include "archive/CabinetNotifySink.h"
 
 namespace {
 
@@ -35,4 +37,15 @@ bool C_CabDecoder::Copy(const char* cabinetName, const char* cabinetPath, PFNFDI
     std::string name(cabinetName);
     std::string path(cabinetPath);
     return FDICopy(m_hfdi, name.data(), path.data(), 0, notify, nullptr, user) != FALSE;
+}
+
+bool C_CabDecoder::CopyFromMemory(const void* block, size_t size, const char* cabinetName, PFNFDINOTIFY notify,
+                              void* user) {
+    if (!m_hfdi || !block || !cabinetName) return false;
+    const auto* bytes = static_cast<const unsigned char*>(block);
+    CabinetDirectory directory;
+    if (!ReadCabinetDirectory(bytes, size, &directory) || !CanWalkCabinetMembers(directory))
+        return Copy(cabinetName, "", notify, user);
+    C_CabinetNotifySink sink(directory, cabinetName, notify, user);
+    return sink.AnnounceCabinet() && WalkCabinetMembers(bytes, directory, sink);
 }

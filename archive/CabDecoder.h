@@ -1,5 +1,8 @@
 // C_CabDecoder: one instance of the system's Cabinet decoder (FDI in cabinet.dll), created with
-// the file callbacks of C_ArchFile and the ordinary heap, destroyed with the object.
+// the file callbacks of C_ArchFile and the ordinary heap, destroyed with the object. Cabinets held
+// in memory whose folders are stored or MSZIP-compressed are decoded by the project's own member
+// walk (zlib) instead, with the same notifications in the same order: it is several times faster
+// than the system's decoder under some hosts and keeps memory to one data block.
 #pragma once
 #include <windows.h>
 #include <fdi.h>
@@ -22,6 +25,8 @@ public:
     // Decodes every file of the cabinet path + name, reporting each through notify (no flags, no
     // decryption). Whether the whole copy succeeded.
     bool Copy(const char* cabinetName, const char* cabinetPath, PFNFDINOTIFY notify, void* user);
+    // Copy for a cabinet at block[0, size), which the memory pseudo-path cabinetName names.
+    bool CopyFromMemory(const void* block, size_t size, const char* cabinetName, PFNFDINOTIFY notify, void* user);
 
 private:
     HFDI m_hfdi = nullptr;

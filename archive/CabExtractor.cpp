@@ -40,11 +40,14 @@ std::string TempPathFor(const std::string& target) {
     return temp + kTempSuffix;
 }
 
-// Creates the directories that will hold path (a file path).
-void CreateParentDirectories(const std::string& path) {
+// Creates the directories that will hold path (a file path), unless they are those made last:
+// members of one directory usually follow each other.
+void CreateParentDirectories(const std::string& path, std::string& lastMade) {
     const size_t separator = LastSeparator(path);
     if (separator == std::string::npos || separator == 0) return;
-    CreateDirectoryTree(path.substr(0, separator).c_str(), false);
+    if (lastMade.size() == separator && path.compare(0, separator, lastMade) == 0) return;
+    lastMade = path.substr(0, separator);
+    if (!CreateDirectoryTree(lastMade.c_str(), false)) lastMade.clear();
 }
 
 // The cabinet's MS-DOS date and time, read as local time, as a file time.
@@ -129,11 +132,12 @@ bool C_CabExtractor::ExtractToMemory() { return Extract(Mode::ToMemory); }
 bool C_CabExtractor::Extract(Mode mode) {
     if (!m_bIsCabinet) return false;
     m_mode = mode;
+    m_sLastParentMade.clear();
     m_bMemberFailed = false;
     m_bAborted = false;
     char name[kMemoryPathBufferSize];
     FormatMemoryPath(reinterpret_cast<uintptr_t>(m_pCabinet), static_cast<uint32_t>(m_nCabinetSize), name);
-    const bool copied = m_decoder.Copy(name, "", Notify, this);
+    const bool copied = m_decoder.CopyFromMemory(m_pCabinet, m_nCabinetSize, name, Notify, this);
     // A member whose close notification never came was cut off by a decoder failure.
     if (m_bTargetOpen) {
         DropUnfinishedTarget();
@@ -178,7 +182,7 @@ INT_PTR C_CabExtractor::OpenDiskTarget(const char* name) {
         return kContinue;
     }
     m_sTempPath = TempPathFor(m_sTargetPath);
-    CreateParentDirectories(m_sTempPath);
+    CreateParentDirectories(m_sTempPath, m_sLastParentMade);
 
     std::unique_ptr<C_ArchFile> file(new (std::nothrow) C_ArchFile);
     if (!file || !file->OpenDisk(m_sTempPath.c_str(), kTempOpenFlags)) {
@@ -232,9 +236,8 @@ INT_PTR C_CabExtractor::OnCloseFile(const FDINOTIFICATION& info) {
 INT_PTR C_CabExtractor::FinishDiskTarget() {
     const char* target = m_sTargetPath.c_str();
     // A read-only file is not made writable: it stays, and the new copy is discarded.
-    if (WideFileExists(target)) WideDeleteFile(target);
-    const bool placed = WideMoveFile(m_sTempPath.c_str(), target);
-    WideDeleteFile(m_sTempPath.c_str());
+    const bool placed = WideReplaceFile(m_sTempPath.c_str(), target);
+    if (!placed) WideDeleteFile(m_sTempPath.c_str());
     m_sTempPath.clear();
     if (!placed) {
         m_bMemberFailed = true;

@@ -87,6 +87,7 @@ private:
     std::string m_sTargetDir;
     std::string m_sTargetPath;
     std::string m_sTempPath;
+    std::string m_sLastParentMade;  // the directory made for the last member
     void* m_pReceived = nullptr;
     uint32_t m_nReceivedSize = 0;
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,15 +13,11 @@ constexpr size_t kFileSize = 16;
 constexpr size_t kMaxNameLength = 255;
 constexpr uint64_t kMaxBlockOutput = 32768;  // uncompressed bytes one data block can give
 
-constexpr uint16_t kFlagPrevious = 0x0001;
-constexpr uint16_t kFlagNext = 0x0002;
 constexpr uint16_t kFlagReserve = 0x0004;
 
 constexpr uint16_t kContinuedFromPrevious = 0xFFFD;
 constexpr uint16_t kContinuedToNext = 0xFFFE;
 constexpr uint16_t kContinuedBoth = 0xFFFF;
-
-enum Compression : uint16_t { kNone = 0, kMszip = 1, kQuantum = 2, kLzx = 3 };
 
 // Little-endian reads inside [0, limit); every read checks its bounds.
 class Reader {
@@ -75,22 +72,19 @@ struct Header {
     uint16_t folders = 0;
     uint16_t files = 0;
     uint16_t flags = 0;
+    uint16_t setId = 0;
+    uint16_t index = 0;
     uint8_t folderReserve = 0;
-};
-
-struct Folder {
-    uint32_t dataOffset = 0;
-    uint16_t blocks = 0;
-    uint16_t compression = 0;
+    uint8_t dataReserve = 0;
 };
 
 bool ValidCompression(uint16_t type) {
     const unsigned window = (type >> 8) & 0x1F;
-    switch (type & 0x000F) {
-    case kNone:
-    case kMszip: return true;
-    case kQuantum: return window >= 10 && window <= 21;
-    case kLzx: return window >= 15 && window <= 21;
+    switch (type & kCabinetCompressionMask) {
+    case kCabinetCompressionNone:
+    case kCabinetCompressionMszip: return true;
+    case kCabinetCompressionQuantum: return window >= 10 && window <= 21;
+    case kCabinetCompressionLzx: return window >= 15 && window <= 21;
     default: return false;
     }
 }
@@ -98,14 +92,13 @@ bool ValidCompression(uint16_t type) {
 bool ReadHeader(Reader& in, size_t blockSize, Header* header) {
     uint8_t signature[4], minor = 0, major = 0;
     uint32_t reserved = 0;
-    uint16_t setId = 0, index = 0;
     for (uint8_t& byte : signature)
         if (!in.U8(&byte)) return false;
     if (std::memcmp(signature, "MSCF", 4) != 0) return false;
     if (!in.U32(&reserved) || !in.U32(&header->cabinetSize) || !in.U32(&reserved) ||
         !in.U32(&header->filesOffset) || !in.U32(&reserved) || !in.U8(&minor) || !in.U8(&major) ||
-        !in.U16(&header->folders) || !in.U16(&header->files) || !in.U16(&header->flags) || !in.U16(&setId) ||
-        !in.U16(&index))
+        !in.U16(&header->folders) || !in.U16(&header->files) || !in.U16(&header->flags) || !in.U16(&header->setId) ||
+        !in.U16(&header->index))
         return false;
     return major == 1 && minor == 3 && header->cabinetSize >= kHeaderSize && header->cabinetSize <= blockSize &&
            header->folders > 0 && header->files > 0;
@@ -115,36 +108,47 @@ bool ReadHeader(Reader& in, size_t blockSize, Header* header) {
 bool ReadHeaderTail(Reader& in, Header* header) {
     if (header->flags & kFlagReserve) {
         uint16_t headerReserve = 0;
-        uint8_t dataReserve = 0;
-        if (!in.U16(&headerReserve) || !in.U8(&header->folderReserve) || !in.U8(&dataReserve) ||
+        if (!in.U16(&headerReserve) || !in.U8(&header->folderReserve) || !in.U8(&header->dataReserve) ||
             !in.Skip(headerReserve))
             return false;
     }
-    for (uint16_t flag : {kFlagPrevious, kFlagNext})
+    for (uint16_t flag : {kCabinetFlagPrevious, kCabinetFlagNext})
         if ((header->flags & flag) && (!in.Text(1, kMaxNameLength) || !in.Text(0, kMaxNameLength))) return false;
     return true;
 }
 
-bool ReadFolderEntry(Reader& in, const Header& header, Folder* folder) {
+bool ReadFolderEntry(Reader& in, const Header& header, CabinetFolder* folder) {
     return in.U32(&folder->dataOffset) && in.U16(&folder->blocks) && in.U16(&folder->compression) &&
            in.Skip(header.folderReserve) && folder->dataOffset <= header.cabinetSize &&
            ValidCompression(folder->compression);
 }
 
-bool ReadFileEntry(Reader& in, const Header& header, const std::vector<Folder>& folders) {
-    uint32_t length = 0, offset = 0;
-    uint16_t folder = 0, date = 0, time = 0, attributes = 0;
-    if (!in.U32(&length) || !in.U32(&offset) || !in.U16(&folder) || !in.U16(&date) || !in.U16(&time) ||
-        !in.U16(&attributes) || !in.Text(1, kMaxNameLength))
+bool ReadFileEntry(Reader& in, const unsigned char* block, const Header& header,
+                   const std::vector<CabinetFolder>& folders, CabinetMember* file) {
+    if (!in.U32(&file->length) || !in.U32(&file->offset) || !in.U16(&file->folder) || !in.U16(&file->date) ||
+        !in.U16(&file->time) || !in.U16(&file->attributes))
         return false;
-    if (folder == kContinuedFromPrevious || folder == kContinuedToNext || folder == kContinuedBoth) return true;
-    if (folder >= header.folders) return false;
-    return uint64_t{offset} + length <= uint64_t{folders[folder].blocks} * kMaxBlockOutput;
+    file->name = reinterpret_cast<const char*>(block + in.position());
+    if (!in.Text(1, kMaxNameLength)) return false;
+    if (IsContinuedMember(*file)) return true;
+    if (file->folder >= header.folders) return false;
+    return uint64_t{file->offset} + file->length <= uint64_t{folders[file->folder].blocks} * kMaxBlockOutput;
 }
 
 }  // namespace
 
+bool IsContinuedMember(const CabinetMember& member) {
+    return member.folder == kContinuedFromPrevious || member.folder == kContinuedToNext ||
+           member.folder == kContinuedBoth;
+}
+
 bool CheckCabinetDirectory(const unsigned char* block, size_t size) {
+    CabinetDirectory directory;
+    return ReadCabinetDirectory(block, size, &directory);
+}
+
+bool ReadCabinetDirectory(const unsigned char* block, size_t size, CabinetDirectory* directory) {
+    *directory = CabinetDirectory{};
     if (!block || size < kHeaderSize) return false;
     Header header;
     Reader whole(block, size);
@@ -157,11 +161,19 @@ bool CheckCabinetDirectory(const unsigned char* block, size_t size) {
     if (size_t{header.folders} * (kFolderSize + header.folderReserve) > header.cabinetSize - in.position() ||
         size_t{header.files} * (kFileSize + 2) > header.cabinetSize)
         return false;
-    std::vector<Folder> folders(header.folders);
-    for (Folder& folder : folders)
+    std::vector<CabinetFolder> folders(header.folders);
+    for (CabinetFolder& folder : folders)
         if (!ReadFolderEntry(in, header, &folder)) return false;
     if (!in.Seek(header.filesOffset)) return false;
-    for (uint16_t i = 0; i < header.files; ++i)
-        if (!ReadFileEntry(in, header, folders)) return false;
+    std::vector<CabinetMember> files(header.files);
+    for (CabinetMember& file : files)
+        if (!ReadFileEntry(in, block, header, folders, &file)) return false;
+    directory->cabinetSize = header.cabinetSize;
+    directory->flags = header.flags;
+    directory->setId = header.setId;
+    directory->index = header.index;
+    directory->dataReserve = header.dataReserve;
+    directory->folders = std::move(folders);
+    directory->files = std::move(files);
     return true;
 }

@@ -70,3 +70,14 @@ bool WideMoveFile(const char* from, const char* to) {
     const std::wstring target = ToWidePath(to);
     return !source.empty() && !target.empty() && MoveFileW(source.c_str(), target.c_str()) != FALSE;
 }
+
+bool WideReplaceFile(const char* from, const char* to) {
+    const std::wstring source = ToWidePath(from);
+    const std::wstring target = ToWidePath(to);
+    if (source.empty() || target.empty()) return false;
+    if (MoveFileW(source.c_str(), target.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+    // Deleting refuses a read-only file (moving over one would not, on some systems).
+    return DeleteFileW(target.c_str()) && MoveFileW(source.c_str(), target.c_str());
+}

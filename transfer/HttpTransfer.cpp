@@ -183,6 +183,9 @@ unsigned C_HttpTransfer::OpenRequest(const std::string& path, const std::string&
                                      const std::string& rangeHeader) {
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
     if (!m_bUseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    // A body that goes into a file is kept there: a second copy in the Internet cache would double
+    // the disk writes and the space of every file set (the cache may still answer a request).
+    else if (HasFile()) flags |= INTERNET_FLAG_NO_CACHE_WRITE;
     m_hRequest.reset(HttpOpenRequestA(m_hConnection.get(), m_bPost ? "POST" : "GET", path.c_str(),
                                       m_bResume ? kHttpVersion11 : nullptr, nullptr, nullptr, flags, 0));
     if (!m_hRequest) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "transfer/InternetHandle.h"
+#include "transfer/ReadSizeGovernor.h"
 #include "transfer/TransferEnvironment.h"
 #include "transfer/TransferRateMeter.h"
 #include "transfer/TransferResult.h"
@@ -24,11 +25,12 @@ class C_OverlappedFileWriter;
 // Called after every non-empty chunk; the result is ignored.
 using TransferProgressFn = int (*)(C_HttpTransfer* transfer);
 
-// Size of each read when the caller sets none: small reads in polite mode, so that the throttle
-// pauses after every few kilobytes; large reads otherwise, because every read of the Internet
-// library costs a fixed round trip that small reads cannot amortise. Fast downloads into a file
-// read still more at a time (each read fills one buffer of the writer thread's ring); answers
-// collected in memory keep the smaller size, which is also the headroom of their buffer.
+// Size of each read when the caller sets none. Every read of the Internet library costs a fixed
+// round trip that small reads cannot amortise, so downloads into a file read up to a megabyte at
+// a time (each read fills one buffer of the writer thread's ring): fast ones always, polite ones
+// starting at the small size and growing while reads come quickly (C_ReadSizeGovernor), so that
+// the meter and the throttle still see a read every few milliseconds on a slow link. Answers
+// collected in memory read 256 KiB at a time (polite ones 4 KiB), also the headroom of their buffer.
 constexpr uint32_t kDefaultChunkSize = 4096;
 constexpr uint32_t kFastChunkSize = 256 * 1024;
 constexpr uint32_t kFastFileChunkSize = 1024 * 1024;
@@ -138,4 +140,7 @@ private:
 
     C_TransferEnvironment m_env;
     C_TransferRateMeter m_meter;
+    // The size of each read: fixed, or governed by how fast reads come (polite downloads).
+    C_ReadSizeGovernor m_readSize{kDefaultChunkSize, kDefaultChunkSize};
+    bool m_bGovernedReads = false;
 };

@@ -149,12 +149,15 @@ unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
 }
 
 unsigned C_HttpTransfer::PrepareBuffers(C_OverlappedFileWriter& writer) {
-    // Fast downloads into a file read the next chunk while the last one is written; when the
-    // writer cannot start, the chunks are written here, one after the other with the reads.
-    const bool fastToFile = !m_bToMemory && !m_bPolite && HasFile();
+    // Downloads into a file read the next chunk while the last one is written; when the writer
+    // cannot start, the chunks are written here, one after the other with the reads. A polite
+    // one sizes its reads by how fast they come (up to a whole chunk), unless the caller chose.
+    const bool toFile = !m_bToMemory && HasFile();
+    m_bGovernedReads = toFile && m_bPolite && m_cbChunk == 0;
     if (m_cbChunk == 0)
-        m_cbChunk = m_bPolite ? kDefaultChunkSize : fastToFile ? kFastFileChunkSize : kFastChunkSize;
-    const bool overlapped = fastToFile && writer.Start(m_hFile, m_cbChunk);
+        m_cbChunk = toFile ? kFastFileChunkSize : m_bPolite ? kDefaultChunkSize : kFastChunkSize;
+    m_readSize = C_ReadSizeGovernor(m_bGovernedReads ? kDefaultChunkSize : m_cbChunk, m_cbChunk);
+    const bool overlapped = toFile && writer.Start(m_hFile, m_cbChunk);
     if (!m_bToMemory && !overlapped) {
         m_pChunk.reset(new (std::nothrow) BYTE[m_cbChunk]);
         if (!m_pChunk) {
@@ -252,10 +255,15 @@ unsigned C_HttpTransfer::ReadChunks(C_OverlappedFileWriter& writer) {
         BYTE* target = nullptr;
         if (unsigned result = NextTarget(writer, target)) return result;
         DWORD count = 0;
-        if (!InternetReadFile(m_hRequest.get(), target, m_cbChunk, &count)) {
+        const DWORD asked = m_readSize.size();
+        const double readStart = m_bGovernedReads ? m_env.Now() : 0.0;
+        if (!InternetReadFile(m_hRequest.get(), target, asked, &count)) {
             m_dwLastError = GetLastError();
             return TRANSFER_READ_FAILED;
         }
+        // Only full-speed reads tell the link's speed: while throttled, data waits in the buffers.
+        if (m_bGovernedReads && m_meter.state() == C_TransferRateMeter::State::Measuring)
+            m_readSize.Record(count, m_env.Now() - readStart);
         m_cbLastRead = count;
         if (count == 0) return TRANSFER_OK;
         if (writer.running()) {

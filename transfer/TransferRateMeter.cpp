@@ -51,6 +51,7 @@ void C_TransferRateMeter::Begin(const RateMeterBinding& b, uint32_t bytesDone) {
 void C_TransferRateMeter::EnterState(State state, double now) {
     m_state = state;
     m_dStateStart = now;
+    m_dLastPauseEnd = now;
     m_nStateSamples = 0;
 }
 
@@ -112,7 +113,10 @@ void C_TransferRateMeter::Throttle(const RateMeterBinding& b, uint32_t bytesDone
         m_dLastLoadTime = now;
     }
     m_dFactor = ChooseThrottleFactor(relativeBandwidth, relativeVariation, m_dLoad);
-    const uint32_t pause = ThrottlePauseMs(chunkBytes, m_dMean, m_dFactor);
+    // Everything since the last pause counts as the chunk's time, the load sample included.
+    const double readMs = (m_env.Now() - m_dLastPauseEnd) * 1000.0;
+    const uint32_t chunkMs = ThrottlePauseMs(chunkBytes, m_dMean, m_dFactor);
+    const uint32_t pause = chunkMs > readMs ? static_cast<uint32_t>(chunkMs - readMs) : 0;
 
     const double period = kThrottledPeriodScale / m_dFactor;
     const double inState = now - m_dStateStart;
@@ -125,4 +129,5 @@ void C_TransferRateMeter::Throttle(const RateMeterBinding& b, uint32_t bytesDone
     const double remainingMs = std::ceil((period - inState) * 1000.0);
     const uint32_t limited = pause < remainingMs ? pause : static_cast<uint32_t>(remainingMs);
     if (limited > 0) m_env.Pause(limited);
+    m_dLastPauseEnd = m_env.Now();
 }

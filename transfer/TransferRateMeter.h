@@ -35,8 +35,8 @@ constexpr double kThrottledPeriodScale = 10.0;  // a throttled period lasts this
 // processor load in percent. 1.0 means no throttling.
 double ChooseThrottleFactor(double relativeBandwidth, double relativeVariation, double load);
 
-// The pause after a chunk of chunkBytes at mean bytes per second: chunk / mean / factor seconds,
-// in whole milliseconds. 0 for a factor of exactly 1.0, a mean that is not positive, or a
+// The time a chunk of chunkBytes takes at factor x mean bytes per second: chunk / mean / factor
+// seconds, in whole milliseconds. 0 for a factor of exactly 1.0, a mean that is not positive, or a
 // negative result; saturates at the largest 32-bit value.
 uint32_t ThrottlePauseMs(uint32_t chunkBytes, double mean, double factor);
 
@@ -53,6 +53,9 @@ public:
     // After every non-empty chunk, first a rate sample (measuring state only; the tenth sample of
     // a polite transfer enters the throttling state), later the throttle (throttling state only).
     void TakeSample(const RateMeterBinding& b, uint32_t bytesDone);
+    // The pause after a chunk is the time the chunk takes at factor x mean less the time its read
+    // took (since the last pause), so that the throttled rate is factor x mean whatever the read
+    // size and speed.
     void Throttle(const RateMeterBinding& b, uint32_t bytesDone, uint32_t chunkBytes);
 
     State state() const { return m_state; }
@@ -80,5 +83,6 @@ private:
     double m_dLoad = 0.0;
     State m_state = State::Measuring;
     double m_dStateStart = 0.0;
+    double m_dLastPauseEnd = 0.0;
     unsigned m_nStateSamples = 0;
 };

@@ -113,15 +113,34 @@ TEST(RateMeter, ThrottledPeriodHoldsFactorTimesMeanThenMeasuresAgain) {
     // Data waits in the buffers: a read takes about a millisecond.
     while (run.meter.state() == State::Throttling) run.Chunk(4096, 1.0 / 1024);
     EXPECT_EQ(run.meter.factor(), 1.0);  // reset on leaving the throttled period
-    // Every pause was 4096 / 32768 / 0.5 s, and the period lasted 10 / 0.5 = 20 s.
+    // Every pause was 4096 / 32768 / 0.5 s less the read's millisecond (the first, on the chunk that
+    // began the period, less nothing), and the period lasted 10 / 0.5 = 20 s.
     ASSERT_GT(run.env.pauses.size(), 70u);
-    for (size_t i = 0; i + 1 < run.env.pauses.size(); ++i) EXPECT_EQ(run.env.pauses[i], 250u);
+    EXPECT_EQ(run.env.pauses[0], 250u);
+    for (size_t i = 1; i + 1 < run.env.pauses.size(); ++i) EXPECT_EQ(run.env.pauses[i], 249u);
     EXPECT_GT(run.env.now - start, 20.0);
     EXPECT_LT(run.env.now - start, 20.3);
     const double rate = (run.done - startBytes - 4096) / (run.env.now - start);
     EXPECT_NEAR(rate, 0.5 * 32768, 0.03 * 32768);
     EXPECT_EQ(run.meter.stateSamples(), 0u);
     EXPECT_EQ(run.meter.stateStart(), run.env.now);
+}
+
+// Reads that take most of a chunk's time (a slow link, or large reads) shorten the pause by that
+// time, so the rate is still factor x mean; reads slower than that get no pause at all.
+TEST(RateMeter, ThrottledRateHoldsWhateverTheReadsTake) {
+    MeterRun run;
+    run.env.load = 50.0;  // factor 0.5
+    run.Begin();
+    run.RunMeasuringPeriod(65536);  // 512 KiB/s measured
+    ASSERT_EQ(run.meter.state(), State::Throttling);
+    const double start = run.env.now;
+    const uint32_t startBytes = run.done;
+    for (int i = 0; i < 20; ++i) run.Chunk(65536, 0.2);  // a chunk's time at 0.5 x mean is 0.25 s
+    EXPECT_NEAR((run.done - startBytes) / (run.env.now - start), 0.5 * 524288, 0.02 * 0.5 * 524288);
+    const size_t pauses = run.env.pauses.size();
+    run.Chunk(65536, 0.3);
+    EXPECT_EQ(run.env.pauses.size(), pauses);
 }
 
 TEST(RateMeter, NoHistoryAndQuietProcessorMeansNoPauses) {
