@@ -255,6 +255,8 @@ unsigned C_HttpTransfer::ReadChunks(C_OverlappedFileWriter& writer) {
         BYTE* target = nullptr;
         if (unsigned result = NextTarget(writer, target)) return result;
         DWORD count = 0;
+        if (m_bGovernedReads && m_meter.state() == C_TransferRateMeter::State::Throttling)
+            m_readSize.AimAt(m_meter.mean() * m_meter.factor());
         const DWORD asked = m_readSize.size();
         const double readStart = m_bGovernedReads ? m_env.Now() : 0.0;
         if (!InternetReadFile(m_hRequest.get(), target, asked, &count)) {

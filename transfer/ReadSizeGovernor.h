@@ -4,7 +4,8 @@
 // throttled rate, so on a slow link a read must stay small. The size aims at reads of about
 // kTargetSeconds at the rate the last full read came: it at most doubles per read (a read served
 // from data already buffered looks infinitely fast) and shrinks at once, in steps of the minimum,
-// within [minimum, maximum]. Portable.
+// within [minimum, maximum]. While the throttle holds the rate down, reads aim at kTargetSeconds
+// of the throttled rate instead, so that pauses stay short and the rate even. Portable.
 #pragma once
 #include <cstdint>
 
@@ -20,13 +21,18 @@ public:
     void Record(uint32_t got, double seconds) {
         if (got < m_nSize) return;
         const double wanted = seconds > 0.0 ? got / seconds * kTargetSeconds : 2.0 * m_nSize;
-        double next = wanted < 2.0 * m_nSize ? wanted : 2.0 * m_nSize;
-        if (next > m_nMax) next = m_nMax;
-        const uint32_t steps = static_cast<uint32_t>(next / m_nMin);
+        SetSize(wanted < 2.0 * m_nSize ? wanted : 2.0 * m_nSize);
+    }
+    // While throttled to bytesPerSecond.
+    void AimAt(double bytesPerSecond) { SetSize(bytesPerSecond * kTargetSeconds); }
+
+private:
+    void SetSize(double wanted) {
+        if (!(wanted < m_nMax)) wanted = m_nMax;
+        const uint32_t steps = wanted > 0.0 ? static_cast<uint32_t>(wanted / m_nMin) : 0;
         m_nSize = steps > 0 ? steps * m_nMin : m_nMin;
     }
 
-private:
     uint32_t m_nMin;
     uint32_t m_nMax;
     uint32_t m_nSize;

@@ -15,4 +15,9 @@ TEST(ReadSizeGovernor, ReadsAimAtFiftyMillisecondsOfTheLinksRate) {
     EXPECT_EQ(reads.size(), 12288u);
     reads.Record(reads.size(), 12288.0 / 262144);
     EXPECT_EQ(reads.size(), 12288u);
+    // Throttled to a quarter of that: the smallest reads; a fast link throttled keeps large ones.
+    reads.AimAt(65536);
+    EXPECT_EQ(reads.size(), 4096u);
+    reads.AimAt(200e6);
+    EXPECT_EQ(reads.size(), 1u << 20);
 }
