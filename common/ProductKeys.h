@@ -13,6 +13,8 @@ constexpr char kDistID[] = "DistID";
 constexpr char kSubscribedChannels[] = "SubscribedChannels";
 constexpr char kMachineGuid[] = "MachineGuid";
 constexpr char kInstalledItems[] = "InstalledItems";
+// Names the diagnostic log file; absent means no log.
+constexpr char kLogFile[] = "LogFile";
 }  // namespace ProductKeys
 
 namespace ProductIds {
