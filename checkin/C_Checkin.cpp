@@ -13,7 +13,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kScheduleKey[] = "Software\\Tessary\\ZUL\\Checkin";
+constexpr auto& kScheduleKey = ProductKeys::kCheckin;
 constexpr char kLast[] = "LastChannelCheckin";
 constexpr char kNext[] = "NextChannelCheckin";
 constexpr char kInterval[] = "ChannelCheckinInterval";

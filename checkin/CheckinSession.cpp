@@ -19,7 +19,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kChannelKey[] = "Software\\Tessary\\ZUL\\Channel\\";
 constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
 constexpr DWORD kInstalledItemsLimit = 1 << 20;
 
@@ -68,7 +67,7 @@ ZULError MachineIdentifier(std::string& text, long& result) {
 std::vector<CheckinChannel> ReadChannels(I_ZULManager* manager) {
     std::vector<CheckinChannel> channels;
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kChannelKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kChannels, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
     for (DWORD index = 0;; ++index) {
         char name[40];
         DWORD nameLength = sizeof name;

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ProductKeys.h"
 
 namespace recordtest {
 
-constexpr char kTessaryKey[] = "Software\\Tessary";
-constexpr char kItemsKey[] = "Software\\Tessary\\ZUL\\Item";
-constexpr char kChannelsKey[] = "Software\\Tessary\\ZUL\\Channel";
-constexpr char kFileSetsKey[] = "Software\\Tessary\\ZUL\\FS_Info";
+inline constexpr auto& kTessaryKey = ProductKeys::kTessary;
+inline constexpr auto& kItemsKey = ProductKeys::kItems;
+inline constexpr auto& kChannelsKey = ProductKeys::kChannels;
+inline constexpr auto& kFileSetsKey = ProductKeys::kFileSets;
 
 // The HRESULT and the result code of one call.
 struct Outcome {
