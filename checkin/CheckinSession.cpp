@@ -172,11 +172,11 @@ CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_R
 
     const std::string url = Settings::CheckinURL();
     C_HttpTransfer transfer;
-    transfer.m_pszUrl = url.c_str();
-    transfer.m_bUseCache = false;
-    transfer.m_bPost = true;
-    transfer.m_pBody = request.body.data();
-    transfer.m_cbBody = static_cast<DWORD>(request.body.size());
+    transfer.request.m_pszUrl = url.c_str();
+    transfer.request.m_bUseCache = false;
+    transfer.request.m_bPost = true;
+    transfer.request.m_pBody = request.body.data();
+    transfer.request.m_cbBody = static_cast<DWORD>(request.body.size());
     transfer.SetToMemory(true);
     const unsigned sent = transfer.Transfer();
     if (sent == TRANSFER_HTTP_ERROR) return Outcome(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE).value;
