@@ -11,7 +11,11 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ComResult.h"
 #include "common/ProductKeys.h"
+
+// How test failures show an Outcome.
+std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
 
 namespace recordtest {
 
@@ -21,12 +25,7 @@ inline constexpr auto& kChannelsKey = ProductKeys::kChannels;
 inline constexpr auto& kFileSetsKey = ProductKeys::kFileSets;
 
 // The HRESULT and the result code of one call.
-struct Outcome {
-    HRESULT hr;
-    ZULError ret;
-    friend bool operator==(const Outcome&, const Outcome&) = default;
-};
-std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
+using Outcome = ::Outcome;
 
 constexpr Outcome kOk{S_OK, ZULERR_SUCCESS};
 constexpr Outcome Failed(ZULError code) { return {S_FALSE, code}; }
