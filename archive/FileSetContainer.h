@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // The delimiter that precedes each cabinet of a file-set archive (no terminator).
 inline constexpr char kFileSetDelimiter[] = "ZUL_FILSET_DELIM_BEGIN_CAB_FILE";
@@ -26,4 +26,4 @@ struct FileSetCabinetSpan {
 // long as its header says when that size fits the block; otherwise it runs up to the next
 // delimiter or to the end of the block. ZULERR_NOT_FOUND without a delimiter,
 // ZULERR_PARSE_ERROR when the four bytes after it are not "MSCF".
-ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCabinetSpan* span);
+[[nodiscard]] ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCabinetSpan* span);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "checkin/CheckinSession.h"
+#include "common/DiagnosticLog.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "transfer/ConnectionProbe.h"
@@ -12,7 +13,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kScheduleKey[] = "Software\\Tessary\\ZUL\\Checkin";
+constexpr auto& kScheduleKey = ProductKeys::kCheckin;
 constexpr char kLast[] = "LastChannelCheckin";
 constexpr char kNext[] = "NextChannelCheckin";
 constexpr char kInterval[] = "ChannelCheckinInterval";
@@ -34,13 +35,14 @@ ZULError C_Checkin::Start(I_ZULManager* manager) {
     if (m_hThread) return ZULERR_SUCCESS;
     m_hStopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, kStopEventName));
     m_hStoppedEvent.reset(CreateEventA(nullptr, TRUE, FALSE, kStoppedEventName));
-    if (!manager || FAILED(CoMarshalInterThreadInterfaceInStream(IID_I_ZULManager, manager, &m_pManagerStream)))
-        m_pManagerStream = nullptr;
+    if (!manager || FAILED(CoMarshalInterThreadInterfaceInStream(IID_I_ZULManager, manager,
+                                                                 m_pManagerStream.ReleaseAndGetAddressOf())))
+        m_pManagerStream.Reset();
     m_hThread.reset(CreateThread(nullptr, 0, &C_Checkin::ThreadMain, this, 0, &m_nThreadId));
     if (m_hThread) return ZULERR_SUCCESS;
-    if (IStream* stream = std::exchange(m_pManagerStream, nullptr)) {
-        CoReleaseMarshalData(stream);
-        stream->Release();
+    if (m_pManagerStream) {
+        CoReleaseMarshalData(m_pManagerStream.Get());
+        m_pManagerStream.Reset();
     }
     return ZULERR_CREATE_THREAD_FAILED;
 }
@@ -70,7 +72,8 @@ DWORD WINAPI C_Checkin::ThreadMain(void* self) { return static_cast<C_Checkin*>(
 
 DWORD C_Checkin::Run() {
     ComScope com(COINIT_APARTMENTTHREADED);
-    IStream* stream = std::exchange(m_pManagerStream, nullptr);
+    // The call releases the stream, also when it fails.
+    IStream* stream = m_pManagerStream.Detach();
     if (!stream || FAILED(CoGetInterfaceAndReleaseStream(stream, IID_I_ZULManager,
                                                          reinterpret_cast<void**>(m_pManager.ReleaseAndGetAddressOf()))))
         return ZULERR_CREATE_INSTANCE_FAILED;
@@ -95,9 +98,11 @@ DWORD C_Checkin::Run() {
         const CheckinOutcome outcome = RunCheckin(m_pManager.Get(), state, answer);
         m_sStatus = state.status;
         m_schedule.interval = state.interval;
+        LogOutcome("checkin", nullptr, static_cast<HRESULT>(outcome.result), outcome.error);
         if (outcome.result == 0 && outcome.error == ZULERR_SUCCESS && answer) {
             ZULError ret = ZULERR_FAILED;
-            m_pManager->ProcessResponseData(answer.Get(), &ret);
+            const HRESULT hr = m_pManager->ProcessResponseData(answer.Get(), &ret);
+            LogOutcome("answer", nullptr, hr, ret);
         }
         answer.Reset();
         ScheduleAfterCheckin(m_schedule, outcome, CheckinClockNow());

@@ -1,6 +1,6 @@
 #include "manager/BlockValue.h"
 
-#include "manager/InterfaceText.h"
+#include "common/InterfaceText.h"
 #include "records/GuidText.h"
 
 HRESULT ReadBlockValue(I_ResponseData* response, const char* key, CoTaskMemString& value, ZULError* ret) {

@@ -8,9 +8,10 @@
 
 #include "archive/FS_Archive.h"
 #include "common/CommaList.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/PathHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/ManagerDirectory.h"
 #include "manager/ZULManager.h"
 #include "records/GuidText.h"
@@ -106,11 +107,7 @@ HRESULT OpenFetchedArchive(I_FS_Archive* archive, const std::string& guid, ZULEr
     return archive->Open(path.get(), ret);
 }
 
-}  // namespace
-
-STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+HRESULT FetchFileSet(char* guid, char* name, char* sourceurl, ZULError* ret) {
     GuidTextBuffer id;
     if (!CanonicalId(guid, id)) return Report(ret, ZULERR_BAD_GUID);
 
@@ -129,9 +126,17 @@ STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl
     return RecordArchive(info.Get(), target, ret);
 }
 
-STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+}  // namespace
+
+STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* retIn) {
+    ResultSlot ret(retIn);
+    const HRESULT hr = FetchFileSet(guid, name, sourceurl, ret);
+    LogOutcome("download", guid, hr, *ret);
+    return hr;
+}
+
+STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULError* retIn) {
+    ResultSlot ret(retIn);
     *ret = ZULERR_CREATE_INSTANCE_FAILED;
     ComPtr<I_FS_Archive> archive;
     HRESULT hr = FS_Archive::Create(&archive);
@@ -143,13 +148,13 @@ STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULErr
         if (!CreateDirectoryTree(sTargetPath, false)) return Report(ret, ZULERR_CREATE_DIR_FAILED);
         // A failed extraction is the outcome so far; the list goes on.
         hr = archive->ExtractTo(sTargetPath, ret);
+        LogOutcome("extract", guid.c_str(), hr, *ret);
     }
     return hr;
 }
 
-STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* retIn) {
+    ResultSlot ret(retIn);
     ComPtr<I_ZULItem> item;
     HRESULT hr = OpenItemInfo(sItemGuid, &item, ret);
     if (*ret != ZULERR_SUCCESS) return hr;
@@ -161,9 +166,8 @@ STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* ret) {
     return S_OK;
 }
 
-STDMETHODIMP ZULManager::PurgeFileSet(char* sGuid, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::PurgeFileSet(char* sGuid, ZULError* retIn) {
+    ResultSlot ret(retIn);
     GuidTextBuffer id;
     if (!CanonicalId(sGuid, id)) return Report(ret, ZULERR_BAD_GUID);
 

@@ -8,13 +8,14 @@
 #include <string>
 
 #include "common/CommaList.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "manager/BlockValue.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/InstallerLookup.h"
-#include "manager/InterfaceText.h"
+#include "common/InterfaceText.h"
 #include "manager/ResponseBlocks.h"
 #include "records/GuidText.h"
 #include "records/RecordFactory.h"
@@ -105,6 +106,7 @@ HRESULT ProcessItemBlock(I_ZULManager*, I_ResponseData* response, ZULError* ret,
     CopyBlockToItem(response, item.Get());
 
     hr = installer->InstallItem(item.Get(), ret);
+    LogOutcome("install", itemId.get(), hr, *ret);
     if (hr == S_OK && *ret == ZULERR_SUCCESS) AddToInstalledList(response, itemId.c_str());
     NoteOfferedFileSets(item.Get(), offeredFileSets);
     return hr;

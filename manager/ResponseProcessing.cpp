@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "manager/ComResult.h"
-#include "manager/InterfaceText.h"
+#include "common/ComResult.h"
+#include "common/InterfaceText.h"
 #include "manager/ResponseBlocks.h"
 #include "manager/ZULManager.h"
 
@@ -25,9 +25,8 @@ HRESULT RunPass(I_ResponseData* response, const char* type, Handler handle, ZULE
 
 }  // namespace
 
-STDMETHODIMP ZULManager::ProcessResponseData(I_ResponseData* pIResp, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::ProcessResponseData(I_ResponseData* pIResp, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!pIResp) return Report(ret, ZULERR_INVALID_ARGUMENT);
     *ret = ZULERR_FAILED;
     // Files are fetched before the channels that extract them, channels recorded before the

@@ -12,8 +12,8 @@
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "common/SelfRegistration.h"
-#include "service/ClassObjects.h"
-#include "service/ComRegistration.h"
+#include "common/ComServerRegistration.h"
+#include "service/ManagerServer.h"
 #include "service/DistIdText.h"
 #include "service/PresetChannels.h"
 #include "service/UpdaterRegistration.h"
@@ -63,12 +63,10 @@ void WriteUninstallEntry(const std::string& managerDir) {
 void ImportDistId(const std::string& managerDir) {
     const std::string path = Join(managerDir, kDistIdFile);
     if (!FileExists(path.c_str())) return;
-    char* text = nullptr;
-    unsigned long size = 0;
-    if (ReadWholeFile(path.c_str(), &text, &size)) {
-        const std::string distId = TrimDistIdText(std::string_view(text, strlen(text)));
+    std::unique_ptr<char[]> text;
+    if (ReadWholeFile(path.c_str(), text)) {
+        const std::string distId = TrimDistIdText(std::string_view(text.get(), strlen(text.get())));
         RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kDistID, distId.c_str());
-        delete[] text;
     }
     DeleteFileA(path.c_str());
 }
@@ -87,10 +85,10 @@ HRESULT RegisterServer() {
     HRESULT hr = RegisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
     if (FAILED(hr)) return hr;
 
-    const HRESULT result = RegisterComEntries(modulePath.c_str());
+    const HRESULT result = RegisterComServer(ManagerServer(), modulePath.c_str());
 
     ComPtr<I_ZULManager> manager;
-    if (FAILED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) return result;
+    if (FAILED(CreateServedObject(ManagerServer(), CLSID_ZULManager, IID_I_ZULManager, &manager))) return result;
     const std::string managerDir = ManagerDirectoryOf(manager.Get());
     ZULError ret = ZULERR_FAILED;
     manager->RegisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
@@ -110,13 +108,14 @@ HRESULT UnregisterServer() {
     LeaveUpdater();
 
     ComPtr<I_ZULManager> manager;
-    if (SUCCEEDED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) {
+    if (SUCCEEDED(CreateServedObject(ManagerServer(), CLSID_ZULManager, IID_I_ZULManager, &manager))) {
         ZULError ret = ZULERR_FAILED;
         manager->UnregisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
                                          const_cast<char*>(ProductIds::kZULManagerClsid), &ret);
         manager.Reset();
     }
 
-    UnregisterComEntries(modulePath.c_str());
+    // The exit code is the proxy/stub library's unregistration, not this one.
+    (void)UnregisterComServer(ManagerServer());
     return UnregisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
 }
