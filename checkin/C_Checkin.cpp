@@ -95,14 +95,16 @@ DWORD C_Checkin::Run() {
 
         CheckinState state{m_sStatus, m_schedule.interval};
         ComPtr<I_ResponseData> answer;
+        const C_OutcomeClock checkinClock;
         const CheckinOutcome outcome = RunCheckin(m_pManager.Get(), state, answer);
         m_sStatus = state.status;
         m_schedule.interval = state.interval;
-        LogOutcome("checkin", nullptr, static_cast<HRESULT>(outcome.result), outcome.error);
+        LogOutcome("checkin", nullptr, static_cast<HRESULT>(outcome.result), outcome.error, checkinClock);
         if (outcome.result == 0 && outcome.error == ZULERR_SUCCESS && answer) {
             ZULError ret = ZULERR_FAILED;
+            const C_OutcomeClock answerClock;
             const HRESULT hr = m_pManager->ProcessResponseData(answer.Get(), &ret);
-            LogOutcome("answer", nullptr, hr, ret);
+            LogOutcome("answer", nullptr, hr, ret, answerClock);
         }
         answer.Reset();
         ScheduleAfterCheckin(m_schedule, outcome, CheckinClockNow());

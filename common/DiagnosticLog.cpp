@@ -39,13 +39,23 @@ std::string DiagnosticLogLine(const SYSTEMTIME& time, std::string_view what, con
 
 }  // namespace
 
-void LogOutcome(const char* what, const char* subject, HRESULT hr, uint32_t ret) noexcept {
+uint32_t C_OutcomeClock::ElapsedMs() const noexcept {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    if (frequency.QuadPart <= 0 || now.QuadPart < m_start.QuadPart) return 0;
+    const unsigned long long ms = (now.QuadPart - m_start.QuadPart) * 1000ull / frequency.QuadPart;
+    return ms > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(ms);
+}
+
+void LogOutcome(const char* what, const char* subject, HRESULT hr, uint32_t ret, const C_OutcomeClock& clock) noexcept {
+    const uint32_t elapsed = clock.ElapsedMs();
     char path[MAX_PATH] = {};
     if (RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kLogFile, path, sizeof path) != ERROR_SUCCESS ||
         !path[0])
         return;
-    char codes[64];
-    std::snprintf(codes, sizeof codes, "hr=0x%08lX ret=%u ", static_cast<unsigned long>(hr), ret);
+    char codes[80];
+    std::snprintf(codes, sizeof codes, "hr=0x%08lX ret=%u ms=%u ", static_cast<unsigned long>(hr), ret, elapsed);
     SYSTEMTIME now;
     GetLocalTime(&now);
     try {

@@ -28,9 +28,10 @@ TEST_F(DiagnosticLogTest, OutcomesAreAppendedOnlyWhileLogFileNamesAFile) {
     ASSERT_EQ(Process(Response(kChannelB)), kOk);
     const std::string text = testsupport::ReadFileText(log);
     for (const std::string& expected :
-         {std::string(" download ") + kChannelSet + " hr=0x00000000 ret=0 Operation completed successfully.\r\n",
-          std::string(" extract ") + kChannelSet + " hr=0x00000000 ret=0 ",
-          std::string(" install ") + kItemA + " hr=0x00000000 ret=0 "})
+         {std::string(" download ") + kChannelSet + " hr=0x00000000 ret=0 ms=",
+          std::string(" Operation completed successfully.\r\n"),
+          std::string(" extract ") + kChannelSet + " hr=0x00000000 ret=0 ms=",
+          std::string(" install ") + kItemA + " hr=0x00000000 ret=0 ms="})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in:\n" << text;
     // Every line starts with the local date and time.
     EXPECT_EQ(text[4], '-');

@@ -130,8 +130,9 @@ HRESULT FetchFileSet(char* guid, char* name, char* sourceurl, ZULError* ret) {
 
 STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* retIn) {
     ResultSlot ret(retIn);
+    const C_OutcomeClock clock;
     const HRESULT hr = FetchFileSet(guid, name, sourceurl, ret);
-    LogOutcome("download", guid, hr, *ret);
+    LogOutcome("download", guid, hr, *ret, clock);
     return hr;
 }
 
@@ -147,8 +148,9 @@ STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULErr
         if ((hr = OpenFetchedArchive(archive.Get(), guid, ret)) != S_OK) return hr;
         if (!CreateDirectoryTree(sTargetPath, false)) return Report(ret, ZULERR_CREATE_DIR_FAILED);
         // A failed extraction is the outcome so far; the list goes on.
+        const C_OutcomeClock clock;
         hr = archive->ExtractTo(sTargetPath, ret);
-        LogOutcome("extract", guid.c_str(), hr, *ret);
+        LogOutcome("extract", guid.c_str(), hr, *ret, clock);
     }
     return hr;
 }

@@ -105,8 +105,9 @@ HRESULT ProcessItemBlock(I_ZULManager*, I_ResponseData* response, ZULError* ret,
     item->SetGUID(itemId.get(), &loaded);
     CopyBlockToItem(response, item.Get());
 
+    const C_OutcomeClock clock;
     hr = installer->InstallItem(item.Get(), ret);
-    LogOutcome("install", itemId.get(), hr, *ret);
+    LogOutcome("install", itemId.get(), hr, *ret, clock);
     if (hr == S_OK && *ret == ZULERR_SUCCESS) AddToInstalledList(response, itemId.c_str());
     NoteOfferedFileSets(item.Get(), offeredFileSets);
     return hr;
