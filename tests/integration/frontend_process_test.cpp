@@ -170,6 +170,8 @@ TEST_F(FrontendProcess, MigrationTakesOverOneOrBothPartnerFrontEnds) {
     ASSERT_EQ(Velorin("-RegServer"), 0u);
     EXPECT_EQ(ChannelRecordValue(kLaptopChannel, "Subscribed"), "1");
     EXPECT_EQ(ChannelRecordValue(kLaptopChannel, "MenuDir"), startMenu + "\\Programs\\Ludora");
+    // The channel's files came from the front-end's "Migration" folder; its about page is found.
+    EXPECT_EQ(ChannelRecordValue(kLaptopChannel, "AboutFile"), ChannelRecordValue(kLaptopChannel, "Path") + "\\About.html");
     EXPECT_TRUE(IsHidden(startMenu + "\\Programs\\Ludora\\ZULVelorin-ZUL-Channel-Dir-" + kLaptopChannel + ".txt"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kChannelKey) + "\\" + kDesktopChannel));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Tessary\\Velorin\\KVLaptop\\Games"));
