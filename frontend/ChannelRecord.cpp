@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/Handles.h"
+#include "common/ProductKeys.h"
 #include "records/RecordStore.h"
 
 using Microsoft::WRL::ComPtr;
@@ -62,8 +63,7 @@ ZULError ReadChannelMenuName(I_ChannelInfo* channel, std::string& out) {
 
 std::vector<std::string> RecordedChannelGuids() {
     std::vector<std::string> guids;
-    std::string keyPath;
-    if (!RecordKindKeyPath(RecordKinds::kChannel, keyPath)) return guids;
+    const std::string keyPath = std::string(ProductKeys::kZUL) + "\\" + RecordKinds::kChannel;
     UniqueRegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return guids;
     for (DWORD index = 0;; ++index) {

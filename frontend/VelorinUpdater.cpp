@@ -82,7 +82,9 @@ int RefreshRunKeyAndUpdaterState(VelorinSettings& settings) {
         }
     }
 
-    const std::string command = "\"" + settings.exe.value_or("") + "\" -boot";
+    std::string command(1, '"');
+    command += settings.exe.value_or("");
+    command += "\" -boot";
     if (RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kRun, VelorinIds::kProgramName, command.c_str()) != ERROR_SUCCESS)
         result = 1;
     return result;

@@ -82,7 +82,7 @@ TEST_F(FrontendProcess, RegServerWritesItsEntriesAndItemTypesAndTheManagerActiva
         EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string("Software\\Tessary\\ZUL\\ItemInstaller\\") + type, "CLSID"),
                   kClsid)
             << type;
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"), "\"" + VelorinExe() + "\" -boot");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"), BootRunValue());
 
     // The manager, in its own process, activates the installer in a ZULVelorin server for an
     // item of the notification type and hands its answer on.
@@ -118,7 +118,7 @@ TEST_F(FrontendProcess, UnregServerRemovesItsEntriesButLeavesTheRunValueAndUsedF
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::string("TypeLib\\") + kTypeLib + "\\1.0"));
     for (const char* type : kItemTypes)
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string("Software\\Tessary\\ZUL\\ItemInstaller\\") + type));
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"), "\"" + VelorinExe() + "\" -boot");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"), BootRunValue());
 
     // The channel is turned off; its folder keeps the user's shortcut, loses options and marker.
     EXPECT_EQ(ChannelRecordValue(kChannel, "Subscribed"), "0");

@@ -45,6 +45,13 @@ std::string CommonStartMenu() {
 std::string VelorinExe() { return BinPath("ZULVelorin.exe"); }
 std::string VelorinDir() { return BinDirectory(); }
 
+std::string BootRunValue() {
+    std::string value(1, '"');
+    value += VelorinExe();
+    value += "\" -boot";
+    return value;
+}
+
 void RemoveTree(const std::string& path) {
     std::string from = path + '\0';
     SHFILEOPSTRUCTA op = {};
@@ -109,6 +116,10 @@ void FrontendTest::SetUp() {
     WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary", "TYDirectory", maker);
     CreateDirectoryA((maker + "\\updater").c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(BinPath("tools\\rlymgr.exe").c_str(), (maker + "\\updater\\rlymgr.exe").c_str(), FALSE));
+    // The manager counts as registered, so that its starts only ask (lines left out of UpdaterLog).
+    const std::string programFiles =
+        ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir").value_or("?");
+    ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.apps", "ZULManager\t" + programFiles + "\\Tessary\n"));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
 }
 
@@ -126,13 +137,14 @@ DWORD FrontendTest::Velorin(const std::string& args, DWORD timeoutMs) {
 }
 
 std::vector<std::string> FrontendTest::UpdaterLog(bool withSwitches) const {
-    // A run started without waiting may still be writing: give it a moment.
+    // The manager's own question is left out. A run started without waiting may still be
+    // writing: give it a moment.
     Sleep(300);
     std::vector<std::string> lines;
     std::istringstream in(ReadText(maker + "\\updater\\rlymgr.log"));
     for (std::string line; std::getline(in, line);) {
         const bool isSwitch = line == "-enableupdates ZULVelorin" || line == "-disableupdates ZULVelorin";
-        if (withSwitches || !isSwitch) lines.push_back(line);
+        if ((withSwitches || !isSwitch) && line != "-getapppath ZULManager") lines.push_back(line);
     }
     return lines;
 }
@@ -140,10 +152,11 @@ std::vector<std::string> FrontendTest::UpdaterLog(bool withSwitches) const {
 void FrontendTest::ClearUpdaterLog() const { DeleteFileA((maker + "\\updater\\rlymgr.log").c_str()); }
 
 ComPtr<I_ZULManager> FrontendTest::Manager() {
-    if (!m_manager)
+    if (!m_manager) {
         EXPECT_EQ(CoCreateInstance(CLSID_ZULManager, nullptr, CLSCTX_LOCAL_SERVER, IID_I_ZULManager,
                                    reinterpret_cast<void**>(m_manager.GetAddressOf())),
                   S_OK);
+    }
     return m_manager;
 }
 

@@ -46,6 +46,8 @@ std::string CommonStartMenu();
 // "<bin>\ZULVelorin.exe" in the form the program sees for itself, and its folder.
 std::string VelorinExe();
 std::string VelorinDir();
+// The Run value the front-end writes: "\"<exe>\" -boot".
+std::string BootRunValue();
 void RemoveTree(const std::string& path);
 bool IsHidden(const std::string& path);
 
