@@ -2,6 +2,7 @@
 
 #include <wrl/client.h>
 
+#include "common/JoinedPath.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
 #include "frontend/VelorinUpdater.h"
@@ -42,7 +43,8 @@ int C_ChannelOptions::ShowChannelAbout(const std::string& guid) const {
 
 int C_ChannelOptions::ShowGeneralAbout() const {
     const std::string folder = m_settings.path.value_or("");
-    ShellOpen(folder.c_str(), (folder + "\\" + kGeneralAboutPage).c_str(), nullptr);
+    std::string page;
+    if (JoinedPath(folder, kGeneralAboutPage, page)) ShellOpen(folder.c_str(), page.c_str(), nullptr);
     return 0;
 }
 
