@@ -2,6 +2,7 @@
 // manager recorded from a server answer, read back through IShellLinkA, found again by its
 // marker after a rename, recreated after deletion, marked updated and flipped by subscription.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,9 @@ TEST_F(FrontendMenu, EnableUpdatesGivesTheChannelItsFolderMarkerAndOptions) {
         EXPECT_EQ(link.iconIndex, e.icon) << e.file;
         EXPECT_EQ(IsHidden(Options(e.file)), e.hidden) << e.file;
     }
+    // The indices name icons the program carries.
+    EXPECT_GE(ExtractIconExA(VelorinExe().c_str(), -1, nullptr, nullptr, 0), 6u);
+
     std::ostringstream tree;
     ListTree(startMenu + "\\Programs", "", tree);
     std::cout << "Start menu\\Programs of one channel:\n" << tree.str();
