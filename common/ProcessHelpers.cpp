@@ -9,7 +9,7 @@
 #include "common/Handles.h"
 #include "common/PathText.h"
 #include "common/TextCompare.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 namespace {
 
