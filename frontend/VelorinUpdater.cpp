@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
@@ -40,8 +42,8 @@ void TakeDistIdFile(VelorinSettings& settings) {
     if (!FileExists(file.c_str())) return;
     char* text = nullptr;
     if (ReadWholeFile(file.c_str(), &text)) {
-        settings.distId = StripTrailing(text, kDistIdTrailing);
-        delete[] text;
+        const std::unique_ptr<char[]> owned(text);
+        settings.distId = StripTrailing(owned.get(), kDistIdTrailing);
     }
     DeleteFileA(file.c_str());
 }
