@@ -223,6 +223,15 @@ TEST_F(FrontendProcess, CommandLinesThatCarryRisk) {
     const std::string prepared = MakeScratchDirectory("prepared");
     EXPECT_EQ(Velorin("-MachinePrep -VelorinDir \"" + prepared + "\""), 0u);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kVelorinKey, "Path"), prepared);
+
+    // No channel manager to be had: 15, and not even the settings are touched.
+    m_manager.Reset();
+    StopAllManagers();
+    DeleteTree(HKEY_LOCAL_MACHINE, kVelorinKey);
+    DeleteTree(HKEY_CLASSES_ROOT, "CLSID\\{A8A29C11-24A3-2E3D-2CDA-E9F333B92BB5}");
+    EXPECT_EQ(Velorin("-RefreshMenu"), 15u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVelorinKey));
+    ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
 }
 
 TEST_F(FrontendProcess, ServerStartWithoutClientsStaysUntilShutDown) {
