@@ -2,6 +2,7 @@
 
 #include <wrl/client.h>
 
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
@@ -21,8 +22,7 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     (void)builder.EnsureChannelMenu(channel.Get());
 
     ZULError ret = ZULERR_SUCCESS;
-    const HRESULT hr = m_manager->SubscribeChannel(const_cast<char*>(guid.c_str()), &ret);
-    const ZULError result = ret != ZULERR_SUCCESS ? ret : (hr == S_OK ? ZULERR_SUCCESS : ZULERR_FAILED);
+    const ZULError result = CallResult(m_manager->SubscribeChannel(InText(guid.c_str()), &ret), ret);
 
     // The record is read anew so the Options folder shows the stored subscription.
     if (OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS) (void)builder.EnsureChannelMenu(channel.Get());

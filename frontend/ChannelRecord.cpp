@@ -3,26 +3,21 @@
 #include <string_view>
 
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
 #include "common/ProductKeys.h"
 #include "records/RecordStore.h"
 
 using Microsoft::WRL::ComPtr;
 
-namespace {
-
-char* InText(const char* text) { return const_cast<char*>(text); }
-
-ZULError Outcome(HRESULT hr, ZULError ret) {
+ZULError CallResult(HRESULT hr, ZULError ret) {
     if (ret != ZULERR_SUCCESS) return ret;
     return hr == S_OK ? ZULERR_SUCCESS : ZULERR_FAILED;
 }
 
-}  // namespace
-
 ZULError ReadChannelGuid(I_ChannelInfo* channel, std::string& out) {
     CoTaskMemString text;
     ZULError ret = ZULERR_SUCCESS;
-    const ZULError result = Outcome(channel->GetGUID(text.put(), &ret), ret);
+    const ZULError result = CallResult(channel->GetGUID(text.put(), &ret), ret);
     if (result == ZULERR_SUCCESS) out = text.c_str();
     return result;
 }
@@ -30,25 +25,25 @@ ZULError ReadChannelGuid(I_ChannelInfo* channel, std::string& out) {
 ZULError ReadChannelProp(I_ChannelInfo* channel, const char* name, std::string& out) {
     CoTaskMemString text;
     ZULError ret = ZULERR_SUCCESS;
-    const ZULError result = Outcome(channel->GetProp(InText(name), text.put(), &ret), ret);
+    const ZULError result = CallResult(channel->GetProp(InText(name), text.put(), &ret), ret);
     if (result == ZULERR_SUCCESS) out = text.c_str();
     return result;
 }
 
 ZULError WriteChannelProp(I_ChannelInfo* channel, const char* name, const std::string& value) {
     ZULError ret = ZULERR_SUCCESS;
-    return Outcome(channel->SetProp(InText(name), InText(value.c_str()), &ret), ret);
+    return CallResult(channel->SetProp(InText(name), InText(value.c_str()), &ret), ret);
 }
 
 ZULError FlushChannel(I_ChannelInfo* channel) {
     ZULError ret = ZULERR_SUCCESS;
-    return Outcome(channel->Flush(&ret), ret);
+    return CallResult(channel->Flush(&ret), ret);
 }
 
 ZULError OpenChannel(I_ZULManager* manager, const std::string& guid, ComPtr<I_ChannelInfo>& out) {
     out.Reset();
     ZULError ret = ZULERR_SUCCESS;
-    const ZULError result = Outcome(manager->GetChannelInfo(InText(guid.c_str()), out.ReleaseAndGetAddressOf(), &ret), ret);
+    const ZULError result = CallResult(manager->GetChannelInfo(InText(guid.c_str()), out.ReleaseAndGetAddressOf(), &ret), ret);
     if (result != ZULERR_SUCCESS || !out) {
         out.Reset();
         return result != ZULERR_SUCCESS ? result : ZULERR_FAILED;

@@ -10,6 +10,10 @@
 
 #include "ZULMan.h"
 
+// One result of a manager or record call: its ZULError, or ZULERR_FAILED when the HRESULT failed
+// without one.
+[[nodiscard]] ZULError CallResult(HRESULT hr, ZULError ret);
+
 // Each answers the method's ZULError, or ZULERR_FAILED when the call failed without one.
 [[nodiscard]] ZULError ReadChannelGuid(I_ChannelInfo* channel, std::string& out);
 [[nodiscard]] ZULError ReadChannelProp(I_ChannelInfo* channel, const char* name, std::string& out);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
@@ -79,7 +80,7 @@ void RecordPresetChannel(I_ZULManager* manager, const std::string& text) {
     ComPtr<I_ResponseData> response;
     ZULError ret = ZULERR_SUCCESS;
     if (manager->GetResponseData(response.GetAddressOf(), &ret) != S_OK || ret != ZULERR_SUCCESS || !response) return;
-    if (response->LoadMem(const_cast<char*>(text.c_str()), &ret) != S_OK || ret != ZULERR_SUCCESS) return;
+    if (response->LoadMem(InText(text.c_str()), &ret) != S_OK || ret != ZULERR_SUCCESS) return;
     manager->ProcessResponseData(response.Get(), &ret);
 }
 

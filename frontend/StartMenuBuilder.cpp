@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ShellHelpers.h"
@@ -182,7 +183,7 @@ int C_StartMenuBuilder::CleanUpChannelMenus(I_ZULManager* manager) const {
         std::string dir;
         if (GetChannelMenuDir(manager, guid, dir) != ZULERR_SUCCESS) continue;
         ZULError ret = ZULERR_SUCCESS;
-        manager->UnSubscribeChannel(const_cast<char*>(guid.c_str()), &ret);
+        manager->UnSubscribeChannel(InText(guid.c_str()), &ret);
         DeleteDirectoryTree(Join(dir, MenuText::kOptionsFolder).c_str());
         const std::string marker = Join(dir, MenuText::MarkerFileName(guid));
         SetFileAttributesA(marker.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -1,6 +1,8 @@
 #include "frontend/VelorinRegistration.h"
 
 #include "common/ComServerRegistration.h"
+#include "common/InterfaceText.h"
+#include "frontend/ChannelRecord.h"
 #include "frontend/PartnerMigration.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinIds.h"
@@ -9,13 +11,9 @@
 
 namespace {
 
-char* InText(const char* text) { return const_cast<char*>(text); }
-
 ZULError RegisterItemType(I_ZULManager* manager, const char* itemType) {
     ZULError ret = ZULERR_SUCCESS;
-    const HRESULT hr = manager->RegisterItemInstaller(InText(itemType), InText(VelorinIds::kItemInstallerClsid), &ret);
-    if (ret != ZULERR_SUCCESS) return ret;
-    return hr == S_OK ? ZULERR_SUCCESS : ZULERR_FAILED;
+    return CallResult(manager->RegisterItemInstaller(InText(itemType), InText(VelorinIds::kItemInstallerClsid), &ret), ret);
 }
 
 }  // namespace
