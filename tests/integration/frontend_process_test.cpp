@@ -247,4 +247,12 @@ TEST_F(FrontendProcess, ServerStartWithoutClientsStaysUntilShutDown) {
     CloseHandle(info.hProcess);
 }
 
+TEST_F(FrontendProcess, BootStartWithoutNotificationsWaitsTenSecondsAndEnds) {
+    WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "NewNotifications", "");
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(Velorin("-boot"), 0u);
+    EXPECT_GE(GetTickCount() - started, 10000u);
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"), BootRunValue());
+}
+
 }  // namespace
