@@ -101,12 +101,18 @@ std::string ReadInstalledItems() {
     return std::string(buffer.data(), strnlen(buffer.data(), size));
 }
 
+bool InstalledItemsAbsent() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return true;
+    return RegQueryValueExA(key.get(), ProductKeys::kInstalledItems, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+}
+
 // After an accepted check-in: what was reported leaves the pending list; entries added meanwhile
-// stay for the next check-in.
+// and a list too long to be read stay for a later check-in.
 void ClearReportedItems(const std::string& reported) {
     if (!reported.empty()) {
         RegRemoveFromString(ProductKeys::kZUL, ProductKeys::kInstalledItems, reported.c_str());
-    } else if (ReadInstalledItems().empty()) {
+    } else if (InstalledItemsAbsent()) {
         RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kInstalledItems, "");
     }
 }
