@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // The delimiter that precedes each cabinet of a file-set archive (no terminator).
 inline constexpr char kFileSetDelimiter[] = "ZUL_FILSET_DELIM_BEGIN_CAB_FILE";

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // Name of the description file inside the description cabinet (compared without case).
 inline constexpr char kFileSetDescriptionName[] = "FS_ArchiveInfo.txt";

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 struct DECLSPEC_NOVTABLE I_FS_Archive : public IUnknown {
     // Maps the archive and reads its description. S_OK with ZULERR_SUCCESS, otherwise S_FALSE

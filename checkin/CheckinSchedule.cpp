@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 void ScheduleAfterCheckin(CheckinSchedule& schedule, const CheckinOutcome& outcome, uint64_t now) {
     bool normal = false;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 TEST(CheckinScheduleTable, NextTimeByOutcome) {
     const uint64_t now = 13'000'000'000'000ull;

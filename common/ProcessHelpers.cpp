@@ -9,7 +9,7 @@
 #include "common/Handles.h"
 #include "common/PathText.h"
 #include "common/TextCompare.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 namespace {
 
@@ -96,6 +96,17 @@ DWORD FindProcessByName(const char* wanted, PROCESSENTRY32* entry, HANDLE* snaps
         *snapshot = taken;
     }
     return NextWantedProcess(*snapshot, wanted, entry, first);
+}
+
+DWORD ForEachProcessNamed(const char* wanted, const ProcessVisitor& visit) {
+    if (!wanted || !visit) return ERROR_INVALID_PARAMETER;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(kSnapshotKinds, 0));
+    if (!snapshot) return GetLastError();
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (bool first = true; NextWantedProcess(snapshot.get(), wanted, &entry, first) == ERROR_SUCCESS; first = false)
+        if (!visit(entry, snapshot.get())) break;
+    return ERROR_SUCCESS;
 }
 
 DWORD PostToProcessThreads(UINT message, WPARAM wParam, LPARAM lParam, DWORD processId,

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <functional>
+
 // Starts "\"path\" args" (no inherited handles) in workingDir (none or empty: the caller's
 // current directory). With wait, waits without limit and stores the
 // exit code in outValue; on a start failure (or a failed wait) the answer is false and outValue
@@ -17,6 +19,12 @@ bool StartProgram(const char* path, const char* args, const char* workingDir, bo
 // INVALID_HANDLE_VALUE) starts a new process-and-thread snapshot (the caller closes it).
 // 0 with entry filled; 2 when none is left; 87 for missing arguments; else the system error.
 DWORD FindProcessByName(const char* wanted, PROCESSENTRY32* entry, HANDLE* snapshot);
+
+// Walks one process-and-thread snapshot (closed afterwards) and calls visit with each process
+// FindProcessByName would find for wanted, and the snapshot, until visit answers false. 0 after
+// the walk; 87 without a name or visitor; else the system error of taking the snapshot.
+using ProcessVisitor = std::function<bool(const PROCESSENTRY32& entry, HANDLE snapshot)>;
+DWORD ForEachProcessNamed(const char* wanted, const ProcessVisitor& visit);
 
 // Posts message to every thread of processId in snapshot. 0, or the system error.
 DWORD PostToProcessThreads(UINT message, WPARAM wParam, LPARAM lParam, DWORD processId,

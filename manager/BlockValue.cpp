@@ -1,6 +1,6 @@
 #include "manager/BlockValue.h"
 
-#include "manager/InterfaceText.h"
+#include "common/InterfaceText.h"
 
 HRESULT ReadBlockValue(I_ResponseData* response, const char* key, CoTaskMemString& value, ZULError* ret) {
     return response->GetKeyValue(InText(key), value.put(), ret);

@@ -1,7 +1,7 @@
 // A FileSet block: the file set is fetched (downloaded or copied) and recorded.
 #include "common/Handles.h"
 #include "manager/BlockValue.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/ResponseBlocks.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "common/CommaList.h"
 #include "common/Handles.h"
 #include "common/PathHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/ManagerDirectory.h"
 #include "manager/ZULManager.h"
 #include "records/GuidText.h"
@@ -108,9 +108,8 @@ HRESULT OpenFetchedArchive(I_FS_Archive* archive, const std::string& guid, ZULEr
 
 }  // namespace
 
-STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* retIn) {
+    ResultSlot ret(retIn);
     GuidTextBuffer id;
     if (!CanonicalId(guid, id)) return Report(ret, ZULERR_BAD_GUID);
 
@@ -129,9 +128,8 @@ STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl
     return RecordArchive(info.Get(), target, ret);
 }
 
-STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULError* retIn) {
+    ResultSlot ret(retIn);
     *ret = ZULERR_CREATE_INSTANCE_FAILED;
     ComPtr<I_FS_Archive> archive;
     HRESULT hr = FS_Archive::Create(&archive);
@@ -147,9 +145,8 @@ STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULErr
     return hr;
 }
 
-STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* retIn) {
+    ResultSlot ret(retIn);
     ComPtr<I_ZULItem> item;
     HRESULT hr = OpenItemInfo(sItemGuid, &item, ret);
     if (*ret != ZULERR_SUCCESS) return hr;
@@ -161,9 +158,8 @@ STDMETHODIMP ZULManager::PurgeItemFileSets(char* sItemGuid, ZULError* ret) {
     return S_OK;
 }
 
-STDMETHODIMP ZULManager::PurgeFileSet(char* sGuid, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::PurgeFileSet(char* sGuid, ZULError* retIn) {
+    ResultSlot ret(retIn);
     GuidTextBuffer id;
     if (!CanonicalId(sGuid, id)) return Report(ret, ZULERR_BAD_GUID);
 

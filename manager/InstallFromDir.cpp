@@ -8,8 +8,8 @@
 #include "common/Handles.h"
 #include "common/PathHelpers.h"
 #include "manager/BlockValue.h"
-#include "manager/ComResult.h"
-#include "manager/InterfaceText.h"
+#include "common/ComResult.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "manager/ZULManager.h"
 #include "records/RecordFactory.h"
@@ -41,9 +41,8 @@ HRESULT AnchorSources(I_ResponseData* response, const char* directory, ZULError*
 
 }  // namespace
 
-STDMETHODIMP ZULManager::InstallFromDir(char* sDir, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::InstallFromDir(char* sDir, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!sDir) return Report(ret, ZULERR_INVALID_ARGUMENT);
     std::string packageFile;
     if (!JoinedPath(sDir, kPackageFile, packageFile)) return ReportHr(ret, ZULERR_OUT_OF_MEMORY, E_FAIL);

@@ -4,7 +4,7 @@
 
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/RecordStore.h"
 #include "records/RegistryRecord.h"
 

@@ -13,9 +13,9 @@
 #include "common/Handles.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/InstallerLookup.h"
-#include "manager/InterfaceText.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "manager/ZULManager.h"
 #include "records/GuidText.h"
@@ -118,9 +118,8 @@ HRESULT RunInstallProgram(const InstallOrder& order, const std::string& director
 
 }  // namespace
 
-STDMETHODIMP ItemInstaller::InstallItem(I_ZULItem* pItem, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ItemInstaller::InstallItem(I_ZULItem* pItem, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!pItem) return Report(ret, ZULERR_INVALID_ARGUMENT);
     GuidValue type;
     HRESULT hr = ReadItemType(pItem, type, ret);
@@ -135,9 +134,8 @@ STDMETHODIMP ItemInstaller::InstallItem(I_ZULItem* pItem, ZULError* ret) {
     return RunInstallProgram(order, workingDir.Path(), ret);
 }
 
-STDMETHODIMP ItemInstaller::UninstallItem(I_ZULItem* pItem, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ItemInstaller::UninstallItem(I_ZULItem* pItem, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!pItem) return Report(ret, ZULERR_INVALID_ARGUMENT);
     // Items of the default type stay installed: what their install programs did is unknown.
     GuidValue type;

@@ -8,9 +8,9 @@
 
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/InstallerLookup.h"
-#include "manager/InterfaceText.h"
+#include "common/InterfaceText.h"
 #include "manager/ZULManager.h"
 #include "records/RecordFactory.h"
 #include "records/RecordStore.h"
@@ -65,9 +65,8 @@ STDMETHODIMP ZULManager::GetItemInstaller(char* sGuid, I_ItemInstaller** pItemIn
     return CreateInstaller(clsid, pItemInstaller, ret);
 }
 
-STDMETHODIMP ZULManager::UninstallItem(char* sGuid, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::UninstallItem(char* sGuid, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!sGuid || !IsGuidText(sGuid)) return Report(ret, ZULERR_BAD_GUID);
 
     ComPtr<I_ZULItem> item;

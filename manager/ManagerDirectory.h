@@ -3,6 +3,6 @@
 #pragma once
 #include <string>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 ZULError ReadManagerDirectory(std::string& directory);

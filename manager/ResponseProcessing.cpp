@@ -1,7 +1,7 @@
 // Applying a response: every FileSet block first, then every Channel block, then every Item
 // block, whatever their order in the text.
-#include "manager/ComResult.h"
-#include "manager/InterfaceText.h"
+#include "common/ComResult.h"
+#include "common/InterfaceText.h"
 #include "manager/ResponseBlocks.h"
 #include "manager/ZULManager.h"
 
@@ -36,9 +36,8 @@ HRESULT RunPass(I_ZULManager* manager, I_ResponseData* response, const BlockPass
 
 }  // namespace
 
-STDMETHODIMP ZULManager::ProcessResponseData(I_ResponseData* pIResp, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+STDMETHODIMP ZULManager::ProcessResponseData(I_ResponseData* pIResp, ZULError* retIn) {
+    ResultSlot ret(retIn);
     if (!pIResp) return Report(ret, ZULERR_INVALID_ARGUMENT);
     *ret = ZULERR_FAILED;
     for (const BlockPass& pass : kPasses) {

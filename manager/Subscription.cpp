@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "common/Handles.h"
-#include "manager/ComResult.h"
-#include "manager/InterfaceText.h"
+#include "common/ComResult.h"
+#include "common/InterfaceText.h"
 #include "manager/ZULManager.h"
 #include "records/GuidText.h"
 #include "records/RecordFactory.h"
@@ -38,9 +38,8 @@ HRESULT EnsurePriority(I_ChannelInfo* channel, ZULError* ret) {
 
 }  // namespace
 
-HRESULT UpdateSubscription(const char* chGuid, SubscriptionChange change, ZULError* ret) {
-    ZULError unused;
-    if (!ret) ret = &unused;
+HRESULT UpdateSubscription(const char* chGuid, SubscriptionChange change, ZULError* retIn) {
+    ResultSlot ret(retIn);
     // A null id would open a blank record; a malformed one is reported like the record's own.
     if (!chGuid || !IsGuidText(chGuid)) return Report(ret, ZULERR_BAD_GUID);
 

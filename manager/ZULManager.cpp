@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "manager/ManagerDirectory.h"
 
 // The record methods (GetChannelInfo, GetFileSetInfo, GetItemInfo, EnumItems, GetResponseData)

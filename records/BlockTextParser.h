@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "records/PropertyBlock.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 class C_BlockTextParser {
 public:

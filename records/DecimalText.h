@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // Reads the unsigned number at the start of `text`: leading white space is skipped, an optional
 // "+" or "-" follows (a "-" negates the number modulo 2^32), then one or more decimal digits;

@@ -1,6 +1,6 @@
 #include "records/FS_Info.h"
 
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/DecimalText.h"
 
 STDMETHODIMP FS_Info::GetFlags(ULONG* flags, ZULError* ret) {

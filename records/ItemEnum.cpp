@@ -4,7 +4,7 @@
 
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/RecordFactory.h"
 #include "records/RecordStore.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "records/GuidText.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // The key that addresses a block's identifier instead of an entry.
 constexpr std::string_view kGuidKey = "GUID";

@@ -2,7 +2,7 @@
 
 #include <wrl/client.h>
 
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/ChannelInfo.h"
 #include "records/FS_Info.h"
 #include "records/ItemEnum.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "records/PropertyBlock.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 namespace RecordKinds {
 constexpr char kChannel[] = "Channel";

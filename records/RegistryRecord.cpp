@@ -1,6 +1,6 @@
 #include "records/RegistryRecord.h"
 
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/RecordStore.h"
 
 HRESULT C_RegistryRecord::SetGUID(const char* sGuid, ZULError* ret, HRESULT* parseResult) noexcept {

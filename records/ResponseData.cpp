@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "common/PathHelpers.h"
-#include "manager/ComResult.h"
+#include "common/ComResult.h"
 #include "records/RecordStore.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "records/PropertyBlock.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 class C_ResponseText {
 public:

@@ -12,8 +12,8 @@
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "common/SelfRegistration.h"
-#include "service/ClassObjects.h"
-#include "service/ComRegistration.h"
+#include "common/ComServerRegistration.h"
+#include "service/ManagerServer.h"
 #include "service/DistIdText.h"
 #include "service/PresetChannels.h"
 #include "service/UpdaterRegistration.h"
@@ -87,10 +87,10 @@ HRESULT RegisterServer() {
     HRESULT hr = RegisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
     if (FAILED(hr)) return hr;
 
-    const HRESULT result = RegisterComEntries(modulePath.c_str());
+    const HRESULT result = RegisterComServer(ManagerServer(), modulePath.c_str());
 
     ComPtr<I_ZULManager> manager;
-    if (FAILED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) return result;
+    if (FAILED(CreateServedObject(ManagerServer(), CLSID_ZULManager, IID_I_ZULManager, &manager))) return result;
     const std::string managerDir = ManagerDirectoryOf(manager.Get());
     ZULError ret = ZULERR_FAILED;
     manager->RegisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
@@ -110,13 +110,13 @@ HRESULT UnregisterServer() {
     LeaveUpdater();
 
     ComPtr<I_ZULManager> manager;
-    if (SUCCEEDED(CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, &manager))) {
+    if (SUCCEEDED(CreateServedObject(ManagerServer(), CLSID_ZULManager, IID_I_ZULManager, &manager))) {
         ZULError ret = ZULERR_FAILED;
         manager->UnregisterItemInstaller(const_cast<char*>(ProductIds::kDefaultItemType),
                                          const_cast<char*>(ProductIds::kZULManagerClsid), &ret);
         manager.Reset();
     }
 
-    UnregisterComEntries(modulePath.c_str());
+    UnregisterComServer(ManagerServer());
     return UnregisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
 }

@@ -6,15 +6,15 @@
 
 #include <memory>
 
-#include "common/Handles.h"
-#include "common/MutexHelpers.h"
-#include "common/ProcessHelpers.h"
-#include "common/ProductKeys.h"
 #include "checkin/C_Checkin.h"
-#include "service/ClassObjects.h"
+#include "common/ClassObjectTable.h"
+#include "common/Handles.h"
+#include "common/ProductKeys.h"
+#include "common/ShutdownMonitor.h"
+#include "common/SingleInstance.h"
 #include "service/CommandLine.h"
+#include "service/ManagerServer.h"
 #include "service/Registration.h"
-#include "service/ShutdownMonitor.h"
 #include "service/UpdaterRegistration.h"
 
 namespace {
@@ -26,7 +26,8 @@ constexpr DWORD kWorkerStopTimeoutMs = 10000;
 // The worker gets a manager object of this process; it holds the lock count up while it runs.
 void StartCheckin(C_Checkin& checkin) {
     Microsoft::WRL::ComPtr<I_ZULManager> manager;
-    CreateServedObject(CLSID_ZULManager, IID_I_ZULManager, reinterpret_cast<void**>(manager.GetAddressOf()));
+    (void)CreateServedObject(ManagerServer(), CLSID_ZULManager, IID_I_ZULManager,
+                             reinterpret_cast<void**>(manager.GetAddressOf()));
     checkin.Start(manager.Get());
 }
 
@@ -45,31 +46,17 @@ void RunMessageLoop(ShutdownMonitor& monitor, C_Checkin& checkin) {
 }
 
 // A second background start asks the running instance to start its check-in worker.
-int HandOverToRunningInstance() {
-    HANDLE snapshot = nullptr;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    const DWORD self = GetCurrentProcessId();
-    int exitCode = 1;
-    while (FindProcessByName(kProgramFile, &entry, &snapshot) == 0) {
-        if (entry.th32ProcessID == self) continue;
-        PostToProcessThreads(ZULM_MSG_START_CHECKIN, 0, 0, entry.th32ProcessID, snapshot);
-        exitCode = 0;
-        break;
-    }
-    if (snapshot && snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
-    return exitCode;
-}
+int HandOverToRunningInstance() { return PostToOtherInstance(kProgramFile, ZULM_MSG_START_CHECKIN) ? 0 : 1; }
 
 int RunServer(bool background) {
-    ShutdownMonitor monitor(GetCurrentThreadId());
+    ShutdownMonitor monitor(GetCurrentThreadId(), kManagerIdleExitMs);
     monitor.Start();
-    ClassObjects classObjects;
+    ClassObjectTable classObjects(ManagerServer());
     classObjects.Register();
 
-    HANDLE mutex = nullptr;
+    InstanceMutex mutex(kInstanceMutex);
     int exitCode = 0;
-    if (WaitNamedMutex(kInstanceMutex, &mutex, 0) == 0) {
+    if (mutex.Held()) {
         RegisterWithUpdater();
         if (background) PostThreadMessageA(GetCurrentThreadId(), ZULM_MSG_START_CHECKIN, 0, 0);
         // A worker that did not stop in time may still use its object while the process ends:
@@ -82,7 +69,7 @@ int RunServer(bool background) {
     }
 
     classObjects.Revoke();
-    ReleaseNamedMutex(&mutex);
+    mutex.Release();
     Sleep(1000);
     return exitCode;
 }

@@ -42,16 +42,13 @@ int Load(I_ZULManager* manager, char* file) {
 
 // Posts the shutdown message to every running channel manager and waits up to 20 s for each.
 int Shutdown() {
-    HANDLE snapshot = nullptr;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
     int stopped = 0;
-    while (FindProcessByName("ZULMan.exe", &entry, &snapshot) == 0) {
+    ForEachProcessNamed("ZULMan.exe", [&stopped](const PROCESSENTRY32& entry, HANDLE snapshot) {
         PostToProcessThreads(ZULM_MSG_SHUTDOWN, 0, 0, entry.th32ProcessID, snapshot);
         WaitForProcessExit(entry.th32ProcessID, 20000);
         ++stopped;
-    }
-    if (snapshot && snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+        return true;
+    });
     std::printf("shutdown: %d channel manager(s) asked to end\n", stopped);
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 namespace {
 // Indexed by code; the wording (spelling and doubled blank included) is part of the interface.

@@ -1,5 +1,6 @@
-// Ends the server's message loop 10 seconds after the last object was released (unless a new
-// object came and went meanwhile), or at once on a stop request.
+// Ends a local server's message loop once its lock count has fallen to zero and stayed there for
+// a quiet period (every release to zero within it starts the period again), or at once on a stop
+// request. The channel manager waits 10 seconds, the front-end one second.
 #pragma once
 #include <windows.h>
 
@@ -9,11 +10,12 @@
 
 class ShutdownMonitor {
 public:
-    explicit ShutdownMonitor(DWORD mainThreadId, DWORD idleMs = 10000);
+    ShutdownMonitor(DWORD mainThreadId, DWORD quietMs);
     ShutdownMonitor(const ShutdownMonitor&) = delete;
     ShutdownMonitor& operator=(const ShutdownMonitor&) = delete;
     ~ShutdownMonitor();
 
+    // Starts the monitor thread and makes it the lock count's idle handler.
     bool Start();
     // Makes the monitor post WM_QUIT to the main thread at once.
     void StopNow();
@@ -25,7 +27,7 @@ private:
     void Run();
 
     DWORD m_mainThreadId;
-    DWORD m_idleMs;
+    DWORD m_quietMs;
     UniqueHandle m_event;  // auto-reset
     UniqueHandle m_thread;
     std::atomic<bool> m_activity{false};

@@ -5,7 +5,23 @@
 #include <cstring>
 #include <string_view>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
+
+// The result slot of an interface method: the caller's ret, or a stand-in when the caller passed
+// none, so that the method writes its result unconditionally. Use it under the parameter's name:
+//   STDMETHODIMP X::Method(char* text, ZULError* retIn) { ResultSlot ret(retIn); ... }
+class ResultSlot {
+public:
+    explicit ResultSlot(ZULError* ret) : m_ret(ret ? ret : &m_standIn) {}
+    ResultSlot(const ResultSlot&) = delete;
+    ResultSlot& operator=(const ResultSlot&) = delete;
+    operator ZULError*() const { return m_ret; }
+    ZULError& operator*() const { return *m_ret; }
+
+private:
+    ZULError m_standIn = ZULERR_FAILED;
+    ZULError* m_ret;
+};
 
 // Writes code into ret and answers S_OK for success, S_FALSE otherwise.
 inline HRESULT Report(ZULError* ret, ZULError code) {

@@ -1,4 +1,4 @@
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "service/ShutdownMonitor.h"
+#include "common/ShutdownMonitor.h"
 
 #include "common/ServerModule.h"
 
@@ -9,8 +9,8 @@ void OnServerIdle() {
 }
 }  // namespace
 
-ShutdownMonitor::ShutdownMonitor(DWORD mainThreadId, DWORD idleMs)
-    : m_mainThreadId(mainThreadId), m_idleMs(idleMs), m_event(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+ShutdownMonitor::ShutdownMonitor(DWORD mainThreadId, DWORD quietMs)
+    : m_mainThreadId(mainThreadId), m_quietMs(quietMs), m_event(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 ShutdownMonitor::~ShutdownMonitor() {
     ServerModule::SetIdleHandler(nullptr);
@@ -51,7 +51,7 @@ void ShutdownMonitor::Run() {
         // Wait out a quiet period: every signal within it starts the period again.
         do {
             m_activity = false;
-        } while (WaitForSingleObject(m_event.get(), m_idleMs) == WAIT_OBJECT_0 && !m_stopNow);
+        } while (WaitForSingleObject(m_event.get(), m_quietMs) == WAIT_OBJECT_0 && !m_stopNow);
         if (m_stopNow) break;
         if (!m_activity && ServerModule::Count() == 0) break;
     }
