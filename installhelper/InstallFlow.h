@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 // An HRESULT and the ZULError that goes with it.
 struct InstallResult {

@@ -5,7 +5,7 @@
 
 #include "common/TextCompare.h"
 #include "installhelper/InstallTexts.h"
-#include "records/ZULErrorCodes.h"
+#include "common/ZULErrorCodes.h"
 
 namespace {
 

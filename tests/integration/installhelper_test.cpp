@@ -214,6 +214,7 @@ TEST_F(InstallHelperTest, KillZulmEndsTheManagerAndTheFrontEnd) {
     ASSERT_TRUE(manager.hProcess && frontEnd.hProcess);
     Sleep(2000);
     ASSERT_FALSE(FindProcesses("ZULVelorin.exe").empty());
+    ASSERT_FALSE(FindProcesses("ZULMan.exe").empty());
     EXPECT_EQ(RunHelper("/killzulm"), DWORD{0});
     EXPECT_EQ(WaitForSingleObject(manager.hProcess, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(frontEnd.hProcess, 0), WAIT_OBJECT_0);
