@@ -354,3 +354,22 @@ TEST_F(InstallWindowTest, FailureShowsTheReasonAndTheCloseBoxGivesMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InstallWindowTest, ManagerThatCannotBeCreatedIsReportedTwice) {
+    ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-UnregServer"), DWORD{0});
+    PROCESS_INFORMATION helper = StartHelper("-GameGUI");
+    HWND box = uiauto::WaitForWindow(uiauto::kDialogClass, "Error", kWindowWaitMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(uiauto::MessageText(box), "Failed to create ZULManager instance");
+    uiauto::ClickButton(box, IDOK);
+    HWND window = WaitForInstallWindow("Tessary Installer");
+    ASSERT_TRUE(window);
+    const std::string status = uiauto::WaitForControlText(window, IDC_STATUS, "ZULErr = 15", kWindowWaitMs);
+    EXPECT_NE(status.find("Reason = Failed to create an instance of a COM object."), std::string::npos) << status;
+    uiauto::ClickButton(window, IDOK);
+    EXPECT_EQ(ExitCodeOf(helper), DWORD{ZULERR_CREATE_INSTANCE_FAILED});
+}
+
+}  // namespace
