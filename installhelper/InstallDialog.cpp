@@ -22,17 +22,10 @@ constexpr int kFontWeight = 600;
 constexpr char kFontFace[] = "MS Sans Serif";
 constexpr char kNoKsInstArgument[] = "-NoKSInst";
 constexpr char kDesktopShortcutValue[] = "DesktopShortcut";
-constexpr DWORD kMaxDirectory = 1024;
 
 HFONT MakeFont(int height) {
     return CreateFontA(height, 0, 0, 0, kFontWeight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, kFontFace);
-}
-
-std::string CurrentDirectory() {
-    char directory[kMaxDirectory + 1] = {};
-    const DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-    return length > 0 && length <= kMaxDirectory ? std::string(directory, length) : std::string();
 }
 
 // The desktop of all users, else the user's own; empty when neither is found.
@@ -83,7 +76,7 @@ void C_InstallDialog::CreateFonts() {
 
 void C_InstallDialog::CreateHtmlPane() {
     if (!m_htmlPane.Create(Window(), IDC_STATUS, m_options.scroll)) return;
-    const std::string page = HtmlPageLocation(m_options.html, CurrentDirectory());
+    const std::string page = HtmlPageLocation(m_options.html, m_pWork->steps.packageDirectory());
     if (FAILED(m_htmlPane.Show(page)))
         (void)ui::ShowMessage(Window(), InstallTexts::kCreateControlFailed, InstallTexts::kErrorCaption, MB_OK);
 }

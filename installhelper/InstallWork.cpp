@@ -2,13 +2,13 @@
 
 #include <wrl/client.h>
 
-#include <cstdio>
 #include <new>
 
 #include "ZULMan.h"
 #include "common/Handles.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallTexts.h"
+#include "installhelper/OutcomeText.h"
 #include "installhelper/resource.h"
 #include "ui/Dialog.h"
 #include "ui/MessageBoxes.h"
@@ -18,15 +18,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 char* In(const char* text) { return const_cast<char*>(text); }
-
-std::string Formatted(const char* format, const std::string& value) {
-    const int length = std::snprintf(nullptr, 0, format, value.c_str());
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, value.c_str());
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
 
 // A value of the description's current block; false when absent.
 bool BlockValue(I_ResponseData* description, const char* key, std::string& out) {
@@ -57,9 +48,9 @@ InstallResult AnnounceItem(InstallWork& work, I_ResponseData* description) {
     ui::SetControlChecked(work.window, IDC_VIEW_HELP, false);
     ui::SetControlChecked(work.window, IDC_LAUNCH, false);
     const std::string caption =
-        work.hasTitle ? work.title : Formatted(InstallTexts::kInstallCaptionFormat, work.itemName);
+        work.hasTitle ? work.title : InstallCaption(work.itemName);
     SetWindowTextA(work.window, caption.c_str());
-    ui::SetControlText(work.window, IDC_STATUS, Formatted(InstallTexts::kPleaseWaitFormat, work.itemName).c_str());
+    ui::SetControlText(work.window, IDC_STATUS, PleaseWaitText(work.itemName).c_str());
     ui::ShowControl(work.window, IDC_STATUS, true);
     return InstallResult{};
 }

@@ -38,6 +38,14 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
+std::string InstallCaption(const std::string& itemName) {
+    return Formatted(InstallTexts::kInstallCaptionFormat, itemName.c_str());
+}
+
+std::string PleaseWaitText(const std::string& itemName) {
+    return Formatted(InstallTexts::kPleaseWaitFormat, itemName.c_str());
+}
+
 bool IsInstallFailure(int32_t hr, uint32_t code) {
     if (hr == 0) return false;
     return !(hr == kSFalse && (code == ZULERR_ALREADY_INSTALLED || code == ZULERR_ALREADY_INSTALLED_FAM ||

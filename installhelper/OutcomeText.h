@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 
+// "<name> Install" (the caption without "Title") and "Please wait while <name> is installed...".
+std::string InstallCaption(const std::string& itemName);
+std::string PleaseWaitText(const std::string& itemName);
+
 // Whether an installation's (HRESULT, ZULError) counts as failed: anything but S_OK, except
 // S_FALSE with one of the "already installed" codes (33, 34, 35).
 bool IsInstallFailure(int32_t hr, uint32_t code);

@@ -15,6 +15,7 @@ TEST(OutcomeText, AlreadyInstalledCodesUnderSFalseAreNotFailures) {
     EXPECT_EQ(CompletionText(35, "Chess"),
               "A demo copy of Chess is already installed.  Therefore, this installation has been cancelled.\n\n\n");
     EXPECT_EQ(CompletionText(0, "Chess"), "\nChess Successfully Installed!\n\n");
+    EXPECT_EQ(PleaseWaitText("100% Chess"), "Please wait while 100% Chess is installed...");
 }
 
 TEST(OutcomeText, StartMenuTextDropsUpdatedMarkOfFoldersOnly) {

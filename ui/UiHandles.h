@@ -38,21 +38,29 @@ private:
 
 struct WindowTraits {
     using Type = HWND;
-    static void Close(HWND h) { DestroyWindow(h); }
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { DestroyWindow(h); }
 };
 struct MenuTraits {
     using Type = HMENU;
-    static void Close(HMENU h) { DestroyMenu(h); }
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { DestroyMenu(h); }
 };
 struct IconTraits {
     using Type = HICON;
-    static void Close(HICON h) { DestroyIcon(h); }
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { DestroyIcon(h); }
 };
 // Fonts, bitmaps and brushes are GDI objects, deleted alike.
 template <class Handle>
 struct GdiObjectTraits {
     using Type = Handle;
-    static void Close(Handle h) { DeleteObject(h); }
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
 };
 
 using UniqueWindow = UniqueUiHandle<WindowTraits>;
