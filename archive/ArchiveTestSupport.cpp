@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/ArchFile.h"
+#include "common/Handles.h"
 #include "archive/WidePath.h"
 
 namespace archivetest {
@@ -60,13 +61,12 @@ std::vector<std::string> ListDirectory(const std::string& directory) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW entry;
     const std::string pattern = directory + "\\*";
-    HANDLE find = FindFirstFileW(ToWidePath(pattern.c_str()).c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    const UniqueFindHandle find(FindFirstFileW(ToWidePath(pattern.c_str()).c_str(), &entry));
+    if (!find) return names;
     do {
         const std::string name = Narrow(entry.cFileName);
         if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &entry));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -19,18 +19,17 @@ bool C_MappedFile::Open(const char* path) {
 
     UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return false;
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return false;
 
     m_hMapping = std::move(mapping);
-    m_pView = static_cast<const unsigned char*>(view);
+    m_view = std::move(view);
     m_nSize = static_cast<size_t>(size.QuadPart);
     return true;
 }
 
 void C_MappedFile::Close() {
-    if (m_pView) UnmapViewOfFile(m_pView);
-    m_pView = nullptr;
+    m_view.reset();
     m_nSize = 0;
     m_hMapping.reset();
 }

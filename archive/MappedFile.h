@@ -19,11 +19,11 @@ public:
     bool Open(const char* path);
     void Close();
 
-    const unsigned char* data() const { return m_pView; }
+    const unsigned char* data() const { return static_cast<const unsigned char*>(m_view.get()); }
     size_t size() const { return m_nSize; }
 
 private:
     UniqueHandle m_hMapping;
-    const unsigned char* m_pView = nullptr;
+    UniqueMappedView m_view;
     size_t m_nSize = 0;
 };

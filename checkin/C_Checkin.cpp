@@ -34,13 +34,14 @@ ZULError C_Checkin::Start(I_ZULManager* manager) {
     if (m_hThread) return ZULERR_SUCCESS;
     m_hStopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, kStopEventName));
     m_hStoppedEvent.reset(CreateEventA(nullptr, TRUE, FALSE, kStoppedEventName));
-    if (!manager || FAILED(CoMarshalInterThreadInterfaceInStream(IID_I_ZULManager, manager, &m_pManagerStream)))
-        m_pManagerStream = nullptr;
+    if (!manager || FAILED(CoMarshalInterThreadInterfaceInStream(IID_I_ZULManager, manager,
+                                                                 m_pManagerStream.ReleaseAndGetAddressOf())))
+        m_pManagerStream.Reset();
     m_hThread.reset(CreateThread(nullptr, 0, &C_Checkin::ThreadMain, this, 0, &m_nThreadId));
     if (m_hThread) return ZULERR_SUCCESS;
-    if (IStream* stream = std::exchange(m_pManagerStream, nullptr)) {
-        CoReleaseMarshalData(stream);
-        stream->Release();
+    if (m_pManagerStream) {
+        CoReleaseMarshalData(m_pManagerStream.Get());
+        m_pManagerStream.Reset();
     }
     return ZULERR_CREATE_THREAD_FAILED;
 }
@@ -70,7 +71,8 @@ DWORD WINAPI C_Checkin::ThreadMain(void* self) { return static_cast<C_Checkin*>(
 
 DWORD C_Checkin::Run() {
     ComScope com(COINIT_APARTMENTTHREADED);
-    IStream* stream = std::exchange(m_pManagerStream, nullptr);
+    // The call releases the stream, also when it fails.
+    IStream* stream = m_pManagerStream.Detach();
     if (!stream || FAILED(CoGetInterfaceAndReleaseStream(stream, IID_I_ZULManager,
                                                          reinterpret_cast<void**>(m_pManager.ReleaseAndGetAddressOf()))))
         return ZULERR_CREATE_INSTANCE_FAILED;

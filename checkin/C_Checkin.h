@@ -44,7 +44,7 @@ private:
     DWORD m_nThreadId = 0;
     CheckinSchedule m_schedule;  // m_nLastCheckin, m_nNextCheckin, m_nInterval
     Microsoft::WRL::ComPtr<I_ZULManager> m_pManager;
-    IStream* m_pManagerStream = nullptr;  // the manager marshalled to the worker's apartment
+    Microsoft::WRL::ComPtr<IStream> m_pManagerStream;  // the manager marshalled to the worker's apartment
     UniqueHandle m_hStopEvent;
     UniqueHandle m_hStoppedEvent;
     std::optional<std::string> m_sStatus;

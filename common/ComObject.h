@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <wrl/client.h>
+
 #include <new>
 
 #include "common/ServerModule.h"
@@ -39,11 +41,12 @@ public:
     static HRESULT Create(REFIID riid, void** ppv, Args&&... args) {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
-        Derived* object = new (std::nothrow) Derived(static_cast<Args&&>(args)...);
+        // The new object's first reference goes straight into the owner (MinGW's ComPtr::Attach
+        // would add a second one).
+        Microsoft::WRL::ComPtr<Derived> object;
+        *object.GetAddressOf() = new (std::nothrow) Derived(static_cast<Args&&>(args)...);
         if (!object) return E_OUTOFMEMORY;
-        HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
+        return object->QueryInterface(riid, ppv);
     }
 
 private:

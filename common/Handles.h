@@ -1,97 +1,129 @@
-// RAII owners for Win32 handles, so that no failure path leaves one open.
+// RAII owners for Win32 handles, so that no failure path leaves one open. One template,
+// UniqueResource<Traits>, owns a value of Traits::Type; the traits say which value means "none",
+// which values are live, and how a live one is closed:
+//   struct Traits {
+//       using Type = ...;
+//       static Type None();
+//       static bool IsLive(Type value);
+//       static void Close(Type value);
+//   };
+// COM interface pointers are owned by Microsoft::WRL::ComPtr instead.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
 
 #include <utility>
 
-// Owns a kernel HANDLE; NULL and INVALID_HANDLE_VALUE both mean "none".
-class UniqueHandle {
+template <class Traits>
+class UniqueResource {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : m_h(h) {}
-    UniqueHandle(UniqueHandle&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept { reset(std::exchange(o.m_h, nullptr)); return *this; }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { reset(); }
+    using Type = typename Traits::Type;
 
-    HANDLE get() const { return m_h; }
-    explicit operator bool() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(m_h, nullptr); }
-    void reset(HANDLE h = nullptr) {
-        if (*this) CloseHandle(m_h);
-        m_h = h;
+    UniqueResource() = default;
+    explicit UniqueResource(Type value) : m_value(value) {}
+    UniqueResource(UniqueResource&& other) noexcept : m_value(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    ~UniqueResource() { reset(); }
+
+    Type get() const { return m_value; }
+    explicit operator bool() const { return Traits::IsLive(m_value); }
+    // Closes what is held and answers the place for a function that hands out a new value.
+    Type* put() {
+        reset();
+        return &m_value;
+    }
+    Type release() { return std::exchange(m_value, Traits::None()); }
+    void reset(Type value = Traits::None()) {
+        if (Traits::IsLive(m_value)) Traits::Close(m_value);
+        m_value = value;
     }
 
 private:
-    HANDLE m_h = nullptr;
+    Type m_value = Traits::None();
 };
 
-// Owns an open registry key (never a predefined root).
-class UniqueRegKey {
-public:
-    UniqueRegKey() = default;
-    explicit UniqueRegKey(HKEY h) : m_h(h) {}
-    UniqueRegKey(UniqueRegKey&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-    UniqueRegKey& operator=(UniqueRegKey&& o) noexcept { reset(std::exchange(o.m_h, nullptr)); return *this; }
-    UniqueRegKey(const UniqueRegKey&) = delete;
-    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
-    ~UniqueRegKey() { reset(); }
+namespace handle_traits {
 
-    HKEY get() const { return m_h; }
-    HKEY* put() { reset(); return &m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void reset(HKEY h = nullptr) {
-        if (m_h) RegCloseKey(m_h);
-        m_h = h;
+inline bool IsLiveHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
+// A kernel HANDLE; NULL and INVALID_HANDLE_VALUE both mean "none".
+struct Kernel {
+    using Type = HANDLE;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return IsLiveHandle(h); }
+    static void Close(Type h) { CloseHandle(h); }
+};
+
+// A mutex this thread holds: released, then closed.
+struct HeldMutex {
+    using Type = HANDLE;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return IsLiveHandle(h); }
+    static void Close(Type h) {
+        ReleaseMutex(h);
+        CloseHandle(h);
     }
-
-private:
-    HKEY m_h = nullptr;
 };
 
-// Owns a FindFirstFile handle.
-class UniqueFindHandle {
-public:
-    explicit UniqueFindHandle(HANDLE h) : m_h(h) {}
-    UniqueFindHandle(const UniqueFindHandle&) = delete;
-    UniqueFindHandle& operator=(const UniqueFindHandle&) = delete;
-    ~UniqueFindHandle() { if (*this) FindClose(m_h); }
-    HANDLE get() const { return m_h; }
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-
-private:
-    HANDLE m_h;
+// An open registry key (never a predefined root).
+struct RegKey {
+    using Type = HKEY;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { RegCloseKey(h); }
 };
 
-// Owns a loaded library.
-class UniqueLibrary {
-public:
-    explicit UniqueLibrary(HMODULE h) : m_h(h) {}
-    UniqueLibrary(const UniqueLibrary&) = delete;
-    UniqueLibrary& operator=(const UniqueLibrary&) = delete;
-    ~UniqueLibrary() { if (m_h) FreeLibrary(m_h); }
-    HMODULE get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    HMODULE m_h;
+// A FindFirstFile handle.
+struct Find {
+    using Type = HANDLE;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return IsLiveHandle(h); }
+    static void Close(Type h) { FindClose(h); }
 };
 
-// Owns a string allocated with the COM task allocator.
-class CoTaskMemString {
-public:
-    CoTaskMemString() = default;
-    CoTaskMemString(const CoTaskMemString&) = delete;
-    CoTaskMemString& operator=(const CoTaskMemString&) = delete;
-    ~CoTaskMemString() { CoTaskMemFree(m_p); }
-    char* get() const { return m_p; }
-    char** put() { CoTaskMemFree(m_p); m_p = nullptr; return &m_p; }
-    const char* c_str() const { return m_p ? m_p : ""; }
+// A loaded library.
+struct Library {
+    using Type = HMODULE;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { FreeLibrary(h); }
+};
 
-private:
-    char* m_p = nullptr;
+// A mapped view of a file.
+struct MappedView {
+    using Type = const void*;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type view) { return view != nullptr; }
+    static void Close(Type view) { UnmapViewOfFile(view); }
+};
+
+// A string from the COM task allocator.
+struct CoTaskMem {
+    using Type = char*;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type p) { return p != nullptr; }
+    static void Close(Type p) { CoTaskMemFree(p); }
+};
+
+}  // namespace handle_traits
+
+using UniqueHandle = UniqueResource<handle_traits::Kernel>;
+using UniqueHeldMutex = UniqueResource<handle_traits::HeldMutex>;
+using UniqueRegKey = UniqueResource<handle_traits::RegKey>;
+using UniqueFindHandle = UniqueResource<handle_traits::Find>;
+using UniqueLibrary = UniqueResource<handle_traits::Library>;
+using UniqueMappedView = UniqueResource<handle_traits::MappedView>;
+
+// A string handed out by an interface method; c_str() is "" while none is held.
+class CoTaskMemString : public UniqueResource<handle_traits::CoTaskMem> {
+public:
+    using UniqueResource::UniqueResource;
+    const char* c_str() const { return get() ? get() : ""; }
 };
 
 // COM initialised for the scope of the object (uninitialised only when it succeeded).

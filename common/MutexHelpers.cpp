@@ -1,5 +1,7 @@
 #include "common/MutexHelpers.h"
 
+#include <utility>
+
 #include "common/Handles.h"
 
 namespace {
@@ -26,8 +28,6 @@ LONG WaitNamedMutex(const char* name, HANDLE* handle, DWORD timeoutMs) {
 }
 
 void ReleaseNamedMutex(HANDLE* handle) {
-    if (!handle || !*handle || *handle == INVALID_HANDLE_VALUE) return;
-    ReleaseMutex(*handle);
-    CloseHandle(*handle);
-    *handle = INVALID_HANDLE_VALUE;
+    if (!handle) return;
+    UniqueHeldMutex held(std::exchange(*handle, INVALID_HANDLE_VALUE));
 }

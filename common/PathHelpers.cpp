@@ -132,9 +132,9 @@ int DirectoryExists(const char* path) {
     return path && Probe(path) == Presence::Directory ? 1 : 0;
 }
 
-int ReadWholeFile(const char* path, char** buffer, unsigned long* sizeOut) {
-    if (!path || !buffer) return 0;
-    *buffer = nullptr;
+int ReadWholeFile(const char* path, std::unique_ptr<char[]>& buffer, unsigned long* sizeOut) {
+    buffer.reset();
+    if (!path) return 0;
     UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
@@ -155,7 +155,7 @@ int ReadWholeFile(const char* path, char** buffer, unsigned long* sizeOut) {
     }
     data[total] = '\0';
     if (sizeOut) *sizeOut = total;
-    *buffer = data.release();
+    buffer = std::move(data);
     return 1;
 }
 

@@ -1,5 +1,7 @@
 // File and directory helpers over the Win32 file API; 1 for success, 0 for failure.
 #pragma once
+#include <memory>
+
 #include "common/PathText.h"
 
 // Creates every missing directory of path (of its directory part when pathEndsInFileName; a bare
@@ -11,8 +13,8 @@ int CreateDirectoryTree(const char* path, bool pathEndsInFileName);
 int DeleteDirectoryTree(const char* directory);
 int FileExists(const char* path);
 int DirectoryExists(const char* path);
-// Reads a whole file into a new[]-allocated buffer with a zero byte added; the caller frees it
-// with delete[]. sizeOut (optional) receives the byte count without the zero.
-int ReadWholeFile(const char* path, char** buffer, unsigned long* sizeOut = nullptr);
+// Reads a whole file into a new buffer with a zero byte added (buffer is emptied first).
+// sizeOut (optional) receives the byte count without the zero.
+int ReadWholeFile(const char* path, std::unique_ptr<char[]>& buffer, unsigned long* sizeOut = nullptr);
 // The maker directory: "ProgramFilesDir" joined with "Tessary", read once and cached.
 const char* GetMakerDirectory();

@@ -91,24 +91,21 @@ TEST(ReadWholeFile, ReadsEveryByteAndAddsAZero) {
     std::string content("ab\0cd\r\n", 7);
     content += std::string(70000, 'z');
     WriteText(dir / "data", content);
-    char* buffer = nullptr;
+    std::unique_ptr<char[]> buffer;
     unsigned long size = 0;
-    ASSERT_EQ(ReadWholeFile((dir / "data").c_str(), &buffer, &size), 1);
+    ASSERT_EQ(ReadWholeFile((dir / "data").c_str(), buffer, &size), 1);
     ASSERT_EQ(size, content.size());
-    EXPECT_EQ(std::string(buffer, size), content);
+    EXPECT_EQ(std::string(buffer.get(), size), content);
     EXPECT_EQ(buffer[size], '\0');
-    delete[] buffer;
 
     WriteText(dir / "empty", "");
-    ASSERT_EQ(ReadWholeFile((dir / "empty").c_str(), &buffer, &size), 1);
+    ASSERT_EQ(ReadWholeFile((dir / "empty").c_str(), buffer, &size), 1);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(buffer[0], '\0');
-    delete[] buffer;
 
-    buffer = reinterpret_cast<char*>(1);
-    EXPECT_EQ(ReadWholeFile((dir / "missing").c_str(), &buffer), 0);
+    EXPECT_EQ(ReadWholeFile((dir / "missing").c_str(), buffer), 0);
     EXPECT_EQ(buffer, nullptr);
-    EXPECT_EQ(ReadWholeFile(dir.path().c_str(), &buffer), 0);
+    EXPECT_EQ(ReadWholeFile(dir.path().c_str(), buffer), 0);
 }
 
 TEST(PathHelpers, ExistenceAndMakerDirectory) {

@@ -8,11 +8,7 @@ InstanceMutex::InstanceMutex(const char* name) {
     if (WaitNamedMutex(name, &taken, 0) == ERROR_SUCCESS) m_mutex.reset(taken);
 }
 
-void InstanceMutex::Release() {
-    if (!m_mutex) return;
-    ReleaseMutex(m_mutex.get());
-    m_mutex.reset();
-}
+void InstanceMutex::Release() { m_mutex.reset(); }
 
 bool PostToOtherInstance(const char* programFile, UINT message) {
     const DWORD self = GetCurrentProcessId();

@@ -20,7 +20,7 @@ public:
     void Release();
 
 private:
-    UniqueHandle m_mutex;
+    UniqueHeldMutex m_mutex;
 };
 
 // Posts message (both parameters 0) to every thread of the first running process of programFile

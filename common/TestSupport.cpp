@@ -65,8 +65,8 @@ ChildProcess::~ChildProcess() {
         TerminateProcess(m_info.hProcess, 1);
         WaitForSingleObject(m_info.hProcess, 5000);
     }
-    CloseHandle(m_info.hProcess);
-    CloseHandle(m_info.hThread);
+    const UniqueHandle process(m_info.hProcess);
+    const UniqueHandle thread(m_info.hThread);
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& args) {

@@ -4,6 +4,7 @@
 
 #include "common/PathHelpers.h"
 #include "common/ComResult.h"
+#include "common/Handles.h"
 #include "records/RecordStore.h"
 
 namespace {
@@ -24,10 +25,9 @@ STDMETHODIMP ResponseData::LoadMem(char* buf, ZULError* ret) {
 
 STDMETHODIMP ResponseData::LoadFile(char* fname, ZULError* ret) {
     if (!fname) return Report(ret, ZULERR_INVALID_ARGUMENT);
-    char* raw = nullptr;
+    std::unique_ptr<char[]> contents;
     unsigned long size = 0;
-    if (!ReadWholeFile(fname, &raw, &size)) return Report(ret, ZULERR_FILE_READ_FAILED);
-    std::unique_ptr<char[]> contents(raw);
+    if (!ReadWholeFile(fname, contents, &size)) return Report(ret, ZULERR_FILE_READ_FAILED);
     return ReportLoad(m_text.Load(std::string_view(contents.get(), size)), ret);
 }
 
@@ -66,14 +66,12 @@ STDMETHODIMP ResponseData::GetCurrentValue(char** key, char** val, ZULError* ret
     std::string_view valueText;
     ZULError code = m_text.GetCurrentValue(keyText, valueText);
     if (code != ZULERR_SUCCESS) return Tell(ret, code);
-    HRESULT hr = HandOutString(keyText, key, ret);
+    // Both texts or neither.
+    CoTaskMemString keyCopy;
+    HRESULT hr = HandOutString(keyText, keyCopy.put(), ret);
     if (hr != S_OK) return hr;
     hr = HandOutString(valueText, val, ret);
-    if (hr != S_OK) {
-        // Both texts or neither.
-        CoTaskMemFree(*key);
-        *key = nullptr;
-    }
+    if (hr == S_OK) *key = keyCopy.release();
     return hr;
 }
 

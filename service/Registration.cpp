@@ -63,12 +63,10 @@ void WriteUninstallEntry(const std::string& managerDir) {
 void ImportDistId(const std::string& managerDir) {
     const std::string path = Join(managerDir, kDistIdFile);
     if (!FileExists(path.c_str())) return;
-    char* text = nullptr;
-    unsigned long size = 0;
-    if (ReadWholeFile(path.c_str(), &text, &size)) {
-        const std::string distId = TrimDistIdText(std::string_view(text, strlen(text)));
+    std::unique_ptr<char[]> text;
+    if (ReadWholeFile(path.c_str(), text)) {
+        const std::string distId = TrimDistIdText(std::string_view(text.get(), strlen(text.get())));
         RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kDistID, distId.c_str());
-        delete[] text;
     }
     DeleteFileA(path.c_str());
 }

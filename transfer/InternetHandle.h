@@ -3,28 +3,15 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <utility>
+#include "common/Handles.h"
 
-class UniqueInternetHandle {
-public:
-    UniqueInternetHandle() = default;
-    explicit UniqueInternetHandle(HINTERNET h) : m_h(h) {}
-    UniqueInternetHandle(UniqueInternetHandle&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
-    UniqueInternetHandle& operator=(UniqueInternetHandle&& o) noexcept {
-        reset(std::exchange(o.m_h, nullptr));
-        return *this;
-    }
-    UniqueInternetHandle(const UniqueInternetHandle&) = delete;
-    UniqueInternetHandle& operator=(const UniqueInternetHandle&) = delete;
-    ~UniqueInternetHandle() { reset(); }
-
-    HINTERNET get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void reset(HINTERNET h = nullptr) {
-        if (m_h) InternetCloseHandle(m_h);
-        m_h = h;
-    }
-
-private:
-    HINTERNET m_h = nullptr;
+namespace handle_traits {
+struct Internet {
+    using Type = HINTERNET;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type h) { return h != nullptr; }
+    static void Close(Type h) { InternetCloseHandle(h); }
 };
+}  // namespace handle_traits
+
+using UniqueInternetHandle = UniqueResource<handle_traits::Internet>;

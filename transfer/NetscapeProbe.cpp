@@ -130,10 +130,9 @@ int ReadNetscapeProxy(unsigned* type, char* host, unsigned short* port) {
     FindNetscapePrefs(prefsPath);
     if (!prefsPath[0] || !FileExists(prefsPath)) return 1;
 
-    char* raw = nullptr;
+    std::unique_ptr<char[]> text;
     unsigned long size = 0;
-    if (!ReadWholeFile(prefsPath, &raw, &size)) return 0;
-    std::unique_ptr<char[]> text(raw);
+    if (!ReadWholeFile(prefsPath, text, &size)) return 0;
 
     NetscapeProxyPrefs prefs;
     prefs.type = *type;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/Handles.h"
+
 namespace testsupport {
 
 std::string BinDirectory() {
@@ -41,19 +43,19 @@ PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::str
 std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs) {
     PROCESS_INFORMATION info = StartProgramAsync(program, args);
     if (!info.hProcess) return std::nullopt;
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
     std::optional<DWORD> result;
-    const DWORD waited = WaitForSingleObject(info.hProcess, timeoutMs);
+    const DWORD waited = WaitForSingleObject(process.get(), timeoutMs);
     if (waited == WAIT_OBJECT_0) {
         DWORD code = 0;
-        GetExitCodeProcess(info.hProcess, &code);
+        GetExitCodeProcess(process.get(), &code);
         result = code;
     } else {
         std::fprintf(stderr, "RunProgram: %s %s: wait gave %lu (error %lu)\n", program.c_str(), args.c_str(),
                      waited, GetLastError());
-        TerminateProcess(info.hProcess, 999);
+        TerminateProcess(process.get(), 999);
     }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     return result;
 }
 
@@ -66,74 +68,66 @@ std::optional<std::string> ReadString(HKEY root, const std::string& subKey, cons
 }
 
 bool KeyExists(HKEY root, const std::string& subKey) {
-    HKEY key;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 void WriteString(HKEY root, const std::string& subKey, const char* value, const std::string& text) {
-    HKEY key;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    UniqueRegKey key;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
-    RegCloseKey(key);
+    RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), text.size() + 1);
 }
 
 void DeleteTree(HKEY root, const std::string& subKey) { RegDeleteTreeA(root, subKey.c_str()), RegDeleteKeyA(root, subKey.c_str()); }
 
 void DeleteValue(HKEY root, const std::string& subKey, const char* value) {
-    HKEY key;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, value);
-    RegCloseKey(key);
+    UniqueRegKey key;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key.get(), value);
 }
 
 std::vector<DWORD> FindProcesses(const char* exeName) {
     std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return ids;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
         const char* name = strrchr(entry.szExeFile, '\\');
         name = name ? name + 1 : entry.szExeFile;
         if (lstrcmpiA(name, exeName) == 0) ids.push_back(entry.th32ProcessID);
     }
-    CloseHandle(snapshot);
     return ids;
 }
 
 void PostToAll(const char* exeName, UINT message) {
     std::vector<DWORD> ids = FindProcesses(exeName);
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return;
     THREADENTRY32 thread = {};
     thread.dwSize = sizeof thread;
-    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+    for (BOOL more = Thread32First(snapshot.get(), &thread); more; more = Thread32Next(snapshot.get(), &thread))
         for (DWORD id : ids)
             if (thread.th32OwnerProcessID == id) PostThreadMessageA(thread.th32ThreadID, message, 0, 0);
-    CloseHandle(snapshot);
 }
 
 void StopAllManagers() {
     PostToAll("ZULMan.exe", 0x8001);
     for (int i = 0; i < 50 && !FindProcesses("ZULMan.exe").empty(); ++i) Sleep(100);
     for (DWORD id : FindProcesses("ZULMan.exe")) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (!process) continue;
-        TerminateProcess(process, 998);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
+        TerminateProcess(process.get(), 998);
+        WaitForSingleObject(process.get(), 5000);
     }
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), bytes.size(), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = WriteFile(file.get(), bytes.data(), bytes.size(), &written, nullptr);
     return ok && written == bytes.size();
 }
 
@@ -165,14 +159,13 @@ std::string WindowsPathOf(const std::string& unixPath) {
 }
 
 std::string ReadFileText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::string();
     std::string text;
     char buffer[65536];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
     return text;
 }
 

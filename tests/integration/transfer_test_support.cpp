@@ -74,48 +74,45 @@ ScratchFile::ScratchFile(const char* name, const std::vector<uint8_t>& initial) 
     GetTempPathA(MAX_PATH, directory);
     m_path = std::string(directory) + "zul-transfer-" + name;
     WriteBytes(m_path, initial);
-    m_hFile = CreateFileA(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(m_hFile, INVALID_HANDLE_VALUE) << m_path;
+    m_file.reset(CreateFileA(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(m_file) << m_path;
 }
 
 ScratchFile::~ScratchFile() {
-    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
+    m_file.reset();
     DeleteFileA(m_path.c_str());
 }
 
 std::vector<uint8_t> ScratchFile::Contents() {
-    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
+    m_file.reset();
     return ReadBytes(m_path);
 }
 
 RegistryValueOverride::RegistryValueOverride(HKEY root, const char* subKey, const char* valueName,
                                              const std::string& text)
     : m_root(root), m_subKey(subKey), m_valueName(valueName ? valueName : "") {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    UniqueRegKey key;
+    EXPECT_EQ(RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
     if (!key) return;
     char old[1024] = {};
     DWORD size = sizeof(old) - 1;
-    m_hadValue = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
+    m_hadValue = RegQueryValueExA(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
                  ERROR_SUCCESS;
     m_oldText = old;
-    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
 }
 
 RegistryValueOverride::~RegistryValueOverride() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(m_root, m_subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    UniqueRegKey key;
+    if (RegOpenKeyExA(m_root, m_subKey.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return;
     const char* name = m_valueName.empty() ? nullptr : m_valueName.c_str();
     if (m_hadValue)
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_oldText.c_str()),
+        RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_oldText.c_str()),
                        static_cast<DWORD>(m_oldText.size() + 1));
     else
-        RegDeleteValueA(key, name);
-    RegCloseKey(key);
+        RegDeleteValueA(key.get(), name);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
+
 namespace transfertest {
 
 // The fixture directory (environment ZUL_TRANSFER_FIXTURE) as a Windows path through Z:.
@@ -34,14 +36,14 @@ public:
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
     ~ScratchFile();
-    HANDLE handle() const { return m_hFile; }
+    HANDLE handle() const { return m_file.get(); }
     const std::string& path() const { return m_path; }
     // Closes the handle and reads the whole file.
     std::vector<uint8_t> Contents();
 
 private:
     std::string m_path;
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    UniqueHandle m_file;
 };
 
 // Sets a registry string value (creating the key) and restores or deletes it on destruction.

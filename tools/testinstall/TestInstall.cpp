@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/Handles.h"
+
 namespace {
 
 constexpr char kDefaultLog[] = "C:\\TestInstall.log";
@@ -81,24 +83,22 @@ std::string CurrentDirectory() {
 std::string FilesIn(const std::string& directory) {
     std::string names;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    const UniqueFindHandle find(FindFirstFileA((directory + "\\*").c_str(), &found));
+    if (!find) return names;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (!names.empty()) names += '|';
         names += found.cFileName;
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
     return names;
 }
 
 void AppendRecord(const std::string& path, const std::string& record) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     DWORD written = 0;
-    WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
 }
 
 }  // namespace
