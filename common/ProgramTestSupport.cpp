@@ -61,11 +61,13 @@ std::optional<DWORD> RunProgram(const std::string& program, const std::string& a
 }
 
 std::optional<std::string> ReadString(HKEY root, const std::string& subKey, const char* value) {
-    char buffer[70000];
-    DWORD size = sizeof buffer;
-    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    return std::string(buffer);
+    std::string buffer(size + 1, '\0');
+    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.c_str());
 }
 
 bool KeyExists(HKEY root, const std::string& subKey) {

@@ -129,6 +129,19 @@ TEST_F(CheckinTest, DueCheckinWithOkAnswerStoresTheIntervalAndClearsInstalledIte
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or(""), "");
 }
 
+TEST_F(CheckinTest, OkAnswerKeepsAPendingListTooLongToRead) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    std::string pending;
+    while (pending.size() <= (1u << 20)) pending += std::string(kItem) + ",{11111111-1111-1111-1111-111111111111};";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems", pending);
+    Script(OkAnswer("1440"));
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), pending);
+}
+
 TEST_F(CheckinTest, RequestListsChannelsByPriorityByteForByte) {
     AddChannel("{55555555-5555-5555-5555-555555555555}", "1", "5", "D5");
     AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", nullptr);
@@ -236,12 +249,11 @@ TEST_F(CheckinTest, BadAnswersEndInTheirScheduledOutcomes) {
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
     EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
-    // A repeated result block: the first one counts; a negative interval is kept as the unsigned
-    // number it reads as, without wrapping the stored time.
+    // A repeated result block: the first one counts; a negative interval reads as the default.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=-5\r\n}\r\nCheckinResult\r\n{\r\nStatus=ok\r\nInterval=30\r\n}\r\n"}])", 3);
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "4294967291");
-    EXPECT_EQ(nextAfterLast(), 4294967291ull * kMinute);
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
+    EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
     // An interval beyond 32 bits reads as the largest signed number.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=99999999999\r\n}\r\n"}])", 4);

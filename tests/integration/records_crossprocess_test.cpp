@@ -140,11 +140,14 @@ TEST_F(RecordsCrossProcess, ItemRecordIsEditedAndEnumeratedFromTheClient) {
     EXPECT_EQ(ret, ZULERR_NOT_FOUND);
     EXPECT_EQ(text, nullptr);
 
-    // A bad id reaches the client as the GUID parser's result, without an object.
+    // A bad id reaches the client as S_FALSE with ZULERR_BAD_GUID, without an object.
     ComPtr<I_ZULItem> none;
-    EXPECT_EQ(m_manager->GetItemInfo(Text("{A1E29D92}"), none.GetAddressOf(), &ret), E_INVALIDARG);
+    EXPECT_EQ(m_manager->GetItemInfo(Text("{A1E29D92}"), none.GetAddressOf(), &ret), S_FALSE);
     EXPECT_EQ(ret, ZULERR_BAD_GUID);
     EXPECT_FALSE(none);
+    ComPtr<I_ChannelInfo> noChannel;
+    EXPECT_EQ(m_manager->GetChannelInfo(Text("{A1E29D92-F94C-3D9C-CF8D-E58406789B1G}"), noChannel.GetAddressOf(), &ret), S_FALSE);
+    EXPECT_EQ(ret, ZULERR_BAD_GUID);
 
     ComPtr<I_ItemEnum> items;
     ASSERT_EQ(m_manager->EnumItems(items.GetAddressOf(), &ret), S_OK);
