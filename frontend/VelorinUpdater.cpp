@@ -40,11 +40,8 @@ void TakeDistIdFile(VelorinSettings& settings) {
     std::string file;
     JoinedPath(*settings.path, kDistIdFile, file);
     if (!FileExists(file.c_str())) return;
-    char* text = nullptr;
-    if (ReadWholeFile(file.c_str(), &text)) {
-        const std::unique_ptr<char[]> owned(text);
-        settings.distId = StripTrailing(owned.get(), kDistIdTrailing);
-    }
+    std::unique_ptr<char[]> text;
+    if (ReadWholeFile(file.c_str(), text)) settings.distId = StripTrailing(text.get(), kDistIdTrailing);
     DeleteFileA(file.c_str());
 }
 

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/Handles.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinSettings.h"
 #include "tests/integration/TestSupport.h"
@@ -34,8 +35,8 @@ std::string Bytes(const std::string& path) {
 // The folder tree with each shortcut's target, arguments, working folder and icon.
 void ListTree(const std::string& folder, const std::string& indent, std::ostream& out) {
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find) return;
     do {
         const std::string name = entry.cFileName;
         if (name == "." || name == "..") continue;
@@ -53,8 +54,7 @@ void ListTree(const std::string& folder, const std::string& indent, std::ostream
                 << link.iconPath << "," << link.iconIndex;
         }
         out << "\n";
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &entry));
 }
 
 class FrontendMenu : public FrontendTest {

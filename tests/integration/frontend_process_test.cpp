@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "common/Handles.h"
 #include "tests/integration/TestSupport.h"
 #include "tests/integration/frontend_test_support.h"
 
@@ -235,16 +236,15 @@ TEST_F(FrontendProcess, CommandLinesThatCarryRisk) {
 }
 
 TEST_F(FrontendProcess, ServerStartWithoutClientsStaysUntilShutDown) {
-    PROCESS_INFORMATION info = StartProgramAsync(VelorinExe(), "");
-    ASSERT_TRUE(info.hProcess);
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 3000), static_cast<DWORD>(WAIT_TIMEOUT));
+    const PROCESS_INFORMATION info = StartProgramAsync(VelorinExe(), "");
+    const UniqueHandle process(info.hProcess), thread(info.hThread);
+    ASSERT_TRUE(process);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT));
     PostToAll("ZULVelorin.exe", 0x8013);
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD code = 99;
-    GetExitCodeProcess(info.hProcess, &code);
+    GetExitCodeProcess(process.get(), &code);
     EXPECT_EQ(code, 0u);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
 }
 
 TEST_F(FrontendProcess, BootStartWithoutNotificationsWaitsTenSecondsAndEnds) {

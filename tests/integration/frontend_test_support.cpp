@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/Handles.h"
 #include "tests/integration/TestSupport.h"
 
 using Microsoft::WRL::ComPtr;
@@ -26,11 +27,10 @@ void StopAllFrontends() {
     PostToAll("ZULVelorin.exe", 0x8012);
     for (int i = 0; i < 50 && !FindProcesses("ZULVelorin.exe").empty(); ++i) Sleep(100);
     for (DWORD id : FindProcesses("ZULVelorin.exe")) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (!process) continue;
-        TerminateProcess(process, 998);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
+        TerminateProcess(process.get(), 998);
+        WaitForSingleObject(process.get(), 5000);
     }
 }
 
