@@ -1,6 +1,6 @@
 // Offline packages: "ItemInfo.dat" and the archives it names, relative to the package.
 #include "manager/ManagerTestSupport.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 namespace managertest {
 namespace {

@@ -5,7 +5,7 @@
 #include "common/ComObject.h"
 #include "manager/ItemInstaller.h"
 #include "manager/ManagerTestSupport.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -2,7 +2,7 @@
 
 #include "common/ComObject.h"
 #include "manager/ZULManager.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 

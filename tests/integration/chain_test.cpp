@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 #include "tests/integration/transfer_test_support.h"
 
 using namespace testsupport;

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using namespace testsupport;
 

@@ -13,7 +13,7 @@
 
 #include "ZULMan.h"
 #include "manager/ZULManager.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 #include "transfer_test_support.h"
 
 using Microsoft::WRL::ComPtr;

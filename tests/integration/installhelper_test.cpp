@@ -14,7 +14,7 @@
 #include "installhelper/InstallFlow.h"
 #include "installhelper/resource.h"
 #include "manager/ZULManager.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 #include "tools/uiauto/UiAuto.h"
 
 using Microsoft::WRL::ComPtr;

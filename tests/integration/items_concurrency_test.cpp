@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using namespace testsupport;
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "ZULMan.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ZULMan.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;

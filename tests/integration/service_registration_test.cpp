@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using namespace testsupport;
 

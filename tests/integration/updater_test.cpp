@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "common/UpdaterClient.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using namespace testsupport;
 

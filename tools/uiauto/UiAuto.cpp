@@ -154,6 +154,18 @@ bool PostMenuCommand(HWND window, UINT commandId) {
     return window && PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
+bool PickPopupMenuEntry(int position, DWORD timeoutMs) {
+    HWND menu = WaitForWindow(kPopupMenuClass, nullptr, timeoutMs);
+    if (!menu) return false;
+    // The menu's tracking loop reads the keys from its thread's queue: the first "down" selects
+    // the first entry.
+    for (int i = 0; i <= position; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 1);
+        PostMessageA(menu, WM_KEYUP, VK_DOWN, 0xC0000001);
+    }
+    return PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 1) && PostMessageA(menu, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
 bool PressEscape(HWND window) {
     if (!window) return false;
     return PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1) && PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);

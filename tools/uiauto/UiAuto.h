@@ -11,6 +11,8 @@ namespace uiauto {
 
 // The dialog class of message boxes and dialogs from resources.
 inline constexpr char kDialogClass[] = "#32770";
+// The class of an open pop-up menu.
+inline constexpr char kPopupMenuClass[] = "#32768";
 
 // A visible top-level window of className (null: any) with exactly caption (null: any), or null.
 HWND FindTopWindow(const char* className, const char* caption);
@@ -42,6 +44,10 @@ bool ClickButton(HWND dialog, int id);
 // Posts WM_COMMAND with a menu item's identifier to window: picks an entry of a window's or a
 // tray icon's pop-up menu without showing it.
 bool PostMenuCommand(HWND window, UINT commandId);
+// Waits up to timeoutMs for a pop-up menu (a tray icon's, say) to be open and picks its entry at
+// position (0 = the first entry; separators count) with the keyboard, as a user would. The
+// menu's owner then gets the entry's command. Whether a menu was open.
+bool PickPopupMenuEntry(int position, DWORD timeoutMs);
 // Presses Escape in window as the keyboard would (key down and up through its message loop).
 bool PressEscape(HWND window);
 // Asks window to close as its close box does (WM_SYSCOMMAND SC_CLOSE).

@@ -4,6 +4,7 @@
 //   uiauto text CAPTION [ID]          prints a control's text (without ID: the message text)
 //   uiauto click CAPTION ID           presses button ID
 //   uiauto close CAPTION              the close box
+//   uiauto menu POSITION [MS]         picks the entry at POSITION of an open pop-up menu
 //   uiauto screenshot UNIX-PATH.png   the whole X display
 // Exit code 0 on success, 1 when the window or control is not there, 2 on a bad command line.
 #include <windows.h>
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string command = argv[1];
     if (command == "screenshot") return uiauto::SaveScreenshot(argv[2]) ? 0 : 1;
+    if (command == "menu") return uiauto::PickPopupMenuEntry(std::atoi(argv[2]), Milliseconds(argc, argv, 3)) ? 0 : 1;
     const bool waits = command == "wait" || command == "wait-text";
     HWND window = Dialog(argv[2], waits ? Milliseconds(argc, argv, command == "wait" ? 3 : 5) : 2000);
     if (!window) return 1;

@@ -1,4 +1,4 @@
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
