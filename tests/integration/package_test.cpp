@@ -124,9 +124,10 @@ protected:
         GetShortPathNameA(kInstalledFiles[3], shortPath, sizeof shortPath);
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kVelorinClsid + "\\LocalServer32", nullptr),
                   std::string(shortPath));
-        EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRun, "ZULM"), "\"" + std::string(kManagerDir) + "\\ZULMan.exe\" -Background");
+        EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRun, "ZULM"),
+                  std::string("\"C:\\Program Files\\Tessary\\ZUL\\ZULMan.exe\" -Background"));
         EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRun, "ZULVelorin"),
-                  "\"" + std::string(kVelorinDir) + "\\ZULVelorin.exe\" -boot");
+                  std::string("\"C:\\Program Files\\Tessary\\Velorin\\ZULVelorin.exe\" -boot"));
         EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), std::string(kManagerDir) + "\\Uninstall.exe");
         EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\Velorin", "Path"), std::string(kVelorinDir));
         EXPECT_TRUE(WaitFor([] { return FindProcesses("ZULMan.exe").size() == 1; }, 20000))
