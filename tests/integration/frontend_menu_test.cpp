@@ -13,7 +13,7 @@
 #include "common/Handles.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinSettings.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 #include "tests/integration/frontend_test_support.h"
 
 using namespace testsupport;

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "common/Handles.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 #include "tests/integration/frontend_test_support.h"
 
 using namespace testsupport;

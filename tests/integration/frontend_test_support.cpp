@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "common/Handles.h"
-#include "tests/integration/TestSupport.h"
+#include "common/ProgramTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
