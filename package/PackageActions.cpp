@@ -16,6 +16,7 @@
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/VelorinIds.h"
+#include "package/PresetsData.h"
 
 namespace {
 
@@ -33,25 +34,6 @@ std::string CustomActionData(MSIHANDLE install) {
     return data;
 }
 
-// Splits "directory|channels|distid": the first two fields end at the next "|", the
-// distribution identifier takes the rest (a directory or a GUID list holds no "|").
-struct Presets {
-    std::string directory;
-    std::string channels;
-    std::string distId;
-};
-Presets ParsePresets(const std::string& data) {
-    Presets presets;
-    const size_t first = data.find('|');
-    const size_t second = first == std::string::npos ? std::string::npos : data.find('|', first + 1);
-    presets.directory = data.substr(0, first);
-    if (first != std::string::npos) presets.channels = data.substr(first + 1, second - first - 1);
-    if (second != std::string::npos) presets.distId = data.substr(second + 1);
-    while (presets.directory.size() > 3 && (presets.directory.back() == '\\' || presets.directory.back() == '/'))
-        presets.directory.pop_back();
-    return presets;
-}
-
 bool WriteTextFile(const std::string& path, const std::string& text) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -63,7 +45,7 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 extern "C" __declspec(dllexport) UINT __stdcall HandOverPresets(MSIHANDLE install) {
-    const Presets presets = ParsePresets(CustomActionData(install));
+    const PresetsData presets = ParsePresetsData(CustomActionData(install));
     if (presets.directory.empty()) return ERROR_INSTALL_FAILURE;
     if (RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kPath, presets.directory.c_str()) !=
         ERROR_SUCCESS)

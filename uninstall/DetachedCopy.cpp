@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "common/Handles.h"
+#include "uninstall/UninstallCommandLine.h"
 
 namespace {
 
@@ -38,16 +38,6 @@ bool StartDetachedCopy() {
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     return true;
-}
-
-bool IsConfirmedStart(const char* commandLine) {
-    if (!commandLine) return false;
-    std::string line(commandLine);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-    const size_t wordLength = std::strlen(kConfirmedWord);
-    return line.size() >= wordLength &&
-           lstrcmpiA(line.c_str() + line.size() - wordLength, kConfirmedWord) == 0 &&
-           (line.size() == wordLength || line[line.size() - wordLength - 1] == ' ');
 }
 
 void DeleteSelfAtRestart() {

@@ -10,6 +10,7 @@
 #include "uninstall/DetachedCopy.h"
 #include "uninstall/InstalledProduct.h"
 #include "uninstall/PackageRemoval.h"
+#include "uninstall/UninstallCommandLine.h"
 #include "uninstall/UninstallTexts.h"
 
 namespace {
@@ -44,7 +45,7 @@ DWORD ReportRemoval(const RemovalResult& result) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    const bool confirmed = IsConfirmedStart(commandLine);
+    const bool confirmed = IsConfirmedStart(commandLine ? commandLine : "");
     if (!confirmed) {
         if (ui::ShowMessage(nullptr, uninstall_text::kQuestion, uninstall_text::kCaption,
                             MB_YESNO | MB_ICONQUESTION) != IDYES)
