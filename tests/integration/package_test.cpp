@@ -211,6 +211,19 @@ TEST_F(PackageTest, UninstallEntryAnsweredNoKeepsEverythingAndAnsweredYesRemoves
 }
 
 TEST_F(PackageTest, InstallingOverAnOlderVersionAndAgainLeavesOneInstallation) {
+    // The older version's removal as Windows Installer runs it in an upgrade (with
+    // UPGRADINGPRODUCTCODE, which Wine's installer leaves out): the programs stay registered, so
+    // the front-end's unregistration does not turn the channels off.
+    ASSERT_EQ(InstallPackage("TessaryZUL-older.msi"), DWORD{0});
+    const std::string channelKey = std::string(kZUL) + "\\Channel\\" + kChannel;
+    WriteString(HKEY_LOCAL_MACHINE, channelKey, "Name", "Upgrade Channel");
+    WriteString(HKEY_LOCAL_MACHINE, channelKey, "Subscribed", "1");
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    ASSERT_EQ(Msiexec("/x " + InstalledProducts()[0] + " /qn UPGRADINGPRODUCTCODE={9F0C1A2B-3C4D-4E5F-8061-728394A5B6C7}"),
+              DWORD{0});
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, channelKey, "Subscribed"), "1");
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kManagerClsid));
+
     ASSERT_EQ(InstallPackage("TessaryZUL-older.msi"), DWORD{0});
     ASSERT_EQ(InstallPackage("TessaryZUL.msi"), DWORD{0});
     ExpectOneWorkingInstallation();
