@@ -22,4 +22,4 @@ struct FileSetCabinetSpan {
 // Finds the first delimiter in block[0, length) and the cabinet behind it, which runs up to the
 // next delimiter or to the end of the block. ZULERR_NOT_FOUND without a delimiter,
 // ZULERR_PARSE_ERROR when the four bytes after it are not "MSCF".
-ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCabinetSpan* span);
+[[nodiscard]] ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCabinetSpan* span);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/ProductKeys.h"
 
 namespace testsupport {
 
@@ -113,7 +114,7 @@ void PostToAll(const char* exeName, UINT message) {
 }
 
 void StopAllManagers() {
-    PostToAll("ZULMan.exe", 0x8001);
+    PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
     for (int i = 0; i < 50 && !FindProcesses("ZULMan.exe").empty(); ++i) Sleep(100);
     for (DWORD id : FindProcesses("ZULMan.exe")) {
         const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/CommaList.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -91,6 +92,7 @@ HRESULT ProcessItemBlock(I_ZULManager* manager, I_ResponseData* response, ZULErr
     CopyBlockToItem(response, item.Get());
 
     hr = installer->InstallItem(item.Get(), ret);
+    LogOutcome("install", itemId.get(), hr, *ret);
     if (hr == S_OK && *ret == ZULERR_SUCCESS) AddToInstalledList(response, itemId.c_str());
     PurgeOfferedFileSets(manager, item.Get());
     return hr;

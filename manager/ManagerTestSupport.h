@@ -42,7 +42,7 @@ constexpr char kChannelB[] = "{6F4E2D10-2222-4A2B-8C3D-4E5F60718202}";
 constexpr char kItemA[] = "{7A3B5C20-1111-4D6E-9F70-8192A3B4C501}";
 constexpr char kItemB[] = "{7A3B5C20-2222-4D6E-9F70-8192A3B4C502}";
 
-constexpr char kProductKey[] = "Software\\Tessary\\ZUL";
+inline constexpr auto& kProductKey = ProductKeys::kZUL;
 std::string ChannelKey(const char* id);
 std::string ItemKey(const char* id);
 std::string FileSetKey(const char* id);

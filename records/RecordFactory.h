@@ -12,11 +12,11 @@
 
 #include "ZULMan.h"
 
-HRESULT OpenChannelInfo(const char* sGuid, I_ChannelInfo** ppInfo, ZULError* ret);
-HRESULT OpenFileSetInfo(const char* sGuid, I_FS_Info** ppInfo, ZULError* ret);
-HRESULT OpenItemInfo(const char* sGuid, I_ZULItem** ppItem, ZULError* ret);
+[[nodiscard]] HRESULT OpenChannelInfo(const char* sGuid, I_ChannelInfo** ppInfo, ZULError* ret);
+[[nodiscard]] HRESULT OpenFileSetInfo(const char* sGuid, I_FS_Info** ppInfo, ZULError* ret);
+[[nodiscard]] HRESULT OpenItemInfo(const char* sGuid, I_ZULItem** ppItem, ZULError* ret);
 
 // A new, empty item enumerator (the caller calls Rewind first).
-HRESULT CreateItemEnum(I_ItemEnum** ppItemEnum, ZULError* ret);
+[[nodiscard]] HRESULT CreateItemEnum(I_ItemEnum** ppItemEnum, ZULError* ret);
 // A new ResponseData with nothing loaded.
-HRESULT CreateResponseData(I_ResponseData** ppIResp, ZULError* ret);
+[[nodiscard]] HRESULT CreateResponseData(I_ResponseData** ppIResp, ZULError* ret);

@@ -7,15 +7,16 @@
 #include <cstdlib>
 
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kTessary[] = "Software\\Tessary";
-const char kZUL[] = "Software\\Tessary\\ZUL";
-const char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
-const char kChannel[] = "Software\\Tessary\\ZUL\\Channel\\";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr auto& kCheckin = ProductKeys::kCheckin;
+const std::string kChannel = std::string(ProductKeys::kChannels) + "\\";
 const char kMachine[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
 const char kItem[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B10}";
 constexpr unsigned long long kMinute = 60000;
@@ -88,7 +89,7 @@ protected:
         ASSERT_TRUE(info.hProcess);
         for (int i = 0; i < 150 && !done(); ++i) Sleep(100);
         Sleep(300);
-        PostToAll("ZULMan.exe", 0x8001);
+        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
         EXPECT_EQ(WaitForSingleObject(stopped, 8000), static_cast<DWORD>(WAIT_OBJECT_0));
         EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
