@@ -5,7 +5,7 @@
 RemovalResult RemovePackage(const std::string& productCode) {
     char systemDir[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (length == 0 || length >= sizeof systemDir) return {false, 0};
+    if (length == 0 || length >= sizeof systemDir) return {false, GetLastError()};
     const std::string program = std::string(systemDir) + "\\msiexec.exe";
     std::string commandLine = "\"" + program + "\" /x " + productCode + " /qb";
 
@@ -14,11 +14,11 @@ RemovalResult RemovePackage(const std::string& productCode) {
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
-        return {false, 0};
+        return {false, GetLastError()};
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     WaitForSingleObject(process.get(), INFINITE);
     DWORD exitCode = 0;
-    if (!GetExitCodeProcess(process.get(), &exitCode)) return {false, 0};
+    if (!GetExitCodeProcess(process.get(), &exitCode)) return {false, GetLastError()};
     return {true, exitCode};
 }

@@ -6,8 +6,8 @@
 #include <string>
 
 struct RemovalResult {
-    bool started;     // msiexec could be started
-    DWORD exitCode;   // its exit code (a Windows Installer result) when it was
+    bool started;     // msiexec could be started and awaited
+    DWORD exitCode;   // its exit code (a Windows Installer result), or the system error when not
 };
 
 // Runs "msiexec /x {ProductCode} /qb" (the installer's progress shown, no further questions)

@@ -20,9 +20,9 @@ void Report(const char* text, UINT icon) { ui::ShowMessage(nullptr, text, uninst
 // The outcome box for the Windows Installer's result; answers the exit code of this program.
 DWORD ReportRemoval(const RemovalResult& result) {
     if (!result.started) {
-        const DWORD error = GetLastError();
+        const DWORD error = result.exitCode ? result.exitCode : ERROR_INSTALL_FAILURE;
         Report((uninstall_text::kFailedPrefix + std::to_string(error) + ".").c_str(), MB_ICONERROR);
-        return error ? error : ERROR_INSTALL_FAILURE;
+        return error;
     }
     switch (result.exitCode) {
     case ERROR_SUCCESS:
