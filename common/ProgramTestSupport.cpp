@@ -136,16 +136,20 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string MakeScratchDirectory(const char* name) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string directory = std::string(temp) + "zultest-" + name;
+void RemoveFolderTree(const std::string& path) {
+    const std::string from = path + '\0';
     SHFILEOPSTRUCTA op = {};
-    std::string from = directory + '\0';
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationA(&op);
+}
+
+std::string MakeScratchDirectory(const char* name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string directory = std::string(temp) + "zultest-" + name;
+    RemoveFolderTree(directory);
     CreateDirectoryA(directory.c_str(), nullptr);
     return directory;
 }

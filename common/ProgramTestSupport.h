@@ -37,6 +37,8 @@ void StopAllManagers();
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 // A fresh empty directory under the temporary directory.
+// Deletes a folder and everything in it (nothing when it is not there).
+void RemoveFolderTree(const std::string& path);
 std::string MakeScratchDirectory(const char* name);
 
 }  // namespace testsupport

@@ -117,14 +117,14 @@ TEST_F(FrontendMenu, RenamedFolderIsFoundByItsMarkerAndADeletedOneIsRecreated) {
     EXPECT_FALSE(PathExists(folder));
     EXPECT_TRUE(PathExists(moved + "\\- Options -\\Turn on Ludora.lnk"));
 
-    RemoveTree(moved);
+    testsupport::RemoveFolderTree(moved);
     ASSERT_EQ(Velorin("-EnableUpdates"), 0u);
     EXPECT_EQ(MenuDir(), folder);
     EXPECT_TRUE(IsHidden(folder + "\\" + kMarkerName));
     EXPECT_TRUE(PathExists(Options("About Ludora Menu.lnk")));
 
     // A folder left marked updated by an earlier run is adopted when the plain one is missing.
-    RemoveTree(folder);
+    testsupport::RemoveFolderTree(folder);
     CreateDirectoryA((folder + " (Updated)").c_str(), nullptr);
     ASSERT_EQ(Velorin("-EnableUpdates"), 0u);
     EXPECT_EQ(MenuDir(), folder + " (Updated)");

@@ -52,15 +52,6 @@ std::string BootRunValue() {
     return value;
 }
 
-void RemoveTree(const std::string& path) {
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
-
 bool IsHidden(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
@@ -109,9 +100,9 @@ void FrontendTest::SetUp() {
     DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kItems);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin");
     startMenu = CommonStartMenu();
-    RemoveTree(startMenu + "\\Programs\\Ludora");
-    RemoveTree(startMenu + "\\Programs\\Ludora (Updated)");
-    RemoveTree(startMenu + "\\Programs\\Moved Away");
+    testsupport::RemoveFolderTree(startMenu + "\\Programs\\Ludora");
+    testsupport::RemoveFolderTree(startMenu + "\\Programs\\Ludora (Updated)");
+    testsupport::RemoveFolderTree(startMenu + "\\Programs\\Moved Away");
     maker = MakeScratchDirectory("frontend-maker");
     WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary", "TYDirectory", maker);
     CreateDirectoryA((maker + "\\updater").c_str(), nullptr);

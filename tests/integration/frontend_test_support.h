@@ -50,7 +50,6 @@ std::string VelorinExe();
 std::string VelorinDir();
 // The Run value the front-end writes: "\"<exe>\" -boot".
 std::string BootRunValue();
-void RemoveTree(const std::string& path);
 bool IsHidden(const std::string& path);
 
 // A shell link read back through IShellLinkA.

@@ -45,31 +45,22 @@ std::string WindowsTy() {
 
 std::string ProgramFiles() { return ReadString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir").value_or("?"); }
 
-void RemoveDirectoryTree(const std::string& path) {
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
-
 class UpdaterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         StopAllManagers();
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        RemoveDirectoryTree(WindowsTy());
-        RemoveDirectoryTree(ProgramFiles() + "\\ty");
-        RemoveDirectoryTree(std::string(GetMakerDirectory()) + "\\TYUpdates");
+        testsupport::RemoveFolderTree(WindowsTy());
+        testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
+        testsupport::RemoveFolderTree(std::string(GetMakerDirectory()) + "\\TYUpdates");
         maker = MakeScratchDirectory("maker");
         WriteString(HKEY_LOCAL_MACHINE, kTessary, "TYDirectory", maker);
         InstallUpdaterIn(maker);
     }
     void TearDown() override {
         StopAllManagers();
-        RemoveDirectoryTree(WindowsTy());
-        RemoveDirectoryTree(ProgramFiles() + "\\ty");
+        testsupport::RemoveFolderTree(WindowsTy());
+        testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
     }
 
     static void InstallUpdaterIn(const std::string& makerDir) {
@@ -167,8 +158,8 @@ TEST_F(UpdaterTest, MakerDirectoryCandidatesInTheirOrder) {
     EXPECT_EQ(std::string(found), WindowsTy());
 
     // With none present, creation makes the Windows directory's candidate.
-    RemoveDirectoryTree(WindowsTy());
-    RemoveDirectoryTree(ProgramFiles() + "\\ty");
+    testsupport::RemoveFolderTree(WindowsTy());
+    testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
     EXPECT_FALSE(FindUpdaterDirectory(found, false));
     ASSERT_TRUE(FindUpdaterDirectory(found, true));
     EXPECT_EQ(std::string(found), WindowsTy() + "\\updater");
