@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <set>
 
 #include "common/ProgramTestSupport.h"
 #include "common/ProductKeys.h"
@@ -39,6 +41,12 @@ unsigned long long NowMs() {
 
 unsigned long long Number(const std::optional<std::string>& text) {
     return text ? std::strtoull(text->c_str(), nullptr, 10) : ~0ull;
+}
+
+std::string Guid(unsigned group, int index) {
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08X-0000-4000-8000-%012X}", 0x7D000000u + group, static_cast<unsigned>(index));
+    return text;
 }
 
 std::string FileSetBlock(const char* guid, const std::string& source) {
@@ -138,6 +146,10 @@ protected:
         EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
+        // Wine's COM service keeps the killed server's class registrations and sends later
+        // activations to them (RPC_S_SERVER_UNAVAILABLE); restarting the service forgets them,
+        // as Windows does by itself when a server process dies.
+        KillAll("rpcss.exe");
         ASSERT_TRUE(caught) << "the manager never reached the moment to be killed";
     }
     template <class Done>
@@ -297,6 +309,73 @@ TEST_F(FaultsTest, FailingServerForADayBacksOffLosesNothingAndAppliesTheFirstGoo
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
     const unsigned long long last = Number(Schedule("LastChannelCheckin"));
     EXPECT_EQ(Number(Schedule("NextChannelCheckin")), last + 1440 * kMinute);
+}
+
+// The check-in worker processes a server answer while a client (as the front-end does) has the
+// same manager process another answer with items of its own.
+TEST_F(FaultsTest, CheckinAndClientApplyAnswersAtOnce) {
+    constexpr int kChannelsEach = 25;
+    constexpr int kItemsEach = 2;
+    const std::string archive = BinPath("testdata\\manager\\installer.FileSet");
+    auto answer = [&](unsigned group) {
+        std::string text;
+        for (int i = 0; i < kChannelsEach; ++i)
+            text += "Channel\r\n{\r\nGuid=" + Guid(group, i) + "\r\nName=Channel " + std::to_string(i) +
+                    "\r\nSubscribe=1\r\n}\r\n";
+        for (int i = 0; i < kItemsEach; ++i) {
+            const std::string fileSet = Guid(group + 2, i);
+            text += FileSetBlock(fileSet.c_str(), archive) + ItemBlock(Guid(group + 4, i).c_str(), fileSet.c_str(), "/sleep=300");
+        }
+        return text;
+    };
+    ScriptRaw({Ok200(kOk + answer(1))});
+    const std::string file = MakeScratchDirectory("faults-client") + "\\answer.txt";
+    ASSERT_TRUE(WriteFileBytes(file, answer(2)));
+
+    const std::string diag = MakeScratchDirectory("faults-diag") + "\\diag.log";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "LogFile", diag);
+    PROCESS_INFORMATION manager = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
+    ASSERT_TRUE(manager.hProcess);
+    ASSERT_TRUE(WaitFor([&] { return !Requests().empty(); }, 300));
+    const DWORD started = GetTickCount();
+    PROCESS_INFORMATION client = StartProgramAsync(BinPath("tools\\zulctl.exe"), "load \"" + file + "\"");
+    ASSERT_TRUE(client.hProcess);
+    EXPECT_EQ(WaitForSingleObject(client.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 999;
+    GetExitCodeProcess(client.hProcess, &code);
+    EXPECT_EQ(code, 0u) << "the client's answer was not applied after " << GetTickCount() - started << " ms\n" << ReadFileText(diag);
+    CloseHandle(client.hThread);
+    CloseHandle(client.hProcess);
+    EXPECT_TRUE(WaitFor([&] { return Schedule("NextChannelCheckin") != "0"; }, 600));
+    DWORD alive = 0;
+    EXPECT_TRUE(GetExitCodeProcess(manager.hProcess, &alive) && alive == STILL_ACTIVE) << "the manager died";
+    PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
+    EXPECT_EQ(WaitForSingleObject(manager.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(manager.hThread);
+    CloseHandle(manager.hProcess);
+
+    // Every channel of both answers is recorded, subscribed, with a priority of its own.
+    std::set<int> priorities;
+    for (unsigned group : {1u, 2u}) {
+        for (int i = 0; i < kChannelsEach; ++i) {
+            const std::string key = std::string(ProductKeys::kChannels) + "\\" + Guid(group, i);
+            EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, key, "Subscribed"), "1") << key;
+            EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, key, "Name"), "Channel " + std::to_string(i)) << key;
+            const int priority = std::atoi(ReadString(HKEY_LOCAL_MACHINE, key, "Priority").value_or("0").c_str());
+            EXPECT_GT(priority, 0) << key;
+            EXPECT_TRUE(priorities.insert(priority).second) << key << " shares priority " << priority;
+        }
+    }
+    // Every item of both answers is listed once, each entry whole.
+    const std::string installed = ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("");
+    for (unsigned group : {1u, 2u})
+        for (int i = 0; i < kItemsEach; ++i) {
+            const std::string entry = Guid(group + 4, i) + "," + kChannel + ";";
+            const size_t at = installed.find(entry);
+            EXPECT_NE(at, std::string::npos) << installed;
+            EXPECT_EQ(installed.find(entry, at + 1), std::string::npos) << installed;
+        }
+    EXPECT_EQ(installed.size(), static_cast<size_t>(2 * kItemsEach) * (38 + 1 + 38 + 1)) << installed;
 }
 
 }  // namespace
