@@ -1,11 +1,11 @@
 // Faults a resident ZULMan survives: killed in the middle of a file-set download or while an
-// install program runs, and a distribution server that fails for a whole day. Nothing recorded
-// is lost and nothing half-done is recorded.
+// install program runs, a distribution server that fails for a whole day, and a client applying
+// an answer while the check-in applies another. Nothing recorded is lost and nothing half-done
+// is recorded.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
