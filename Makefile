@@ -1,10 +1,10 @@
-# Entry points: make demo, make test, make bench, make fuzz, make clean.
+# Entry points: make demo, make test, make package, make bench, make fuzz, make clean.
 SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
 HOST  := build/host
 WIN32 := build/win32
 
-.PHONY: all bootstrap configure build build-host build-win32 build-i686 test test-host test-win32 demo bench fuzz clean
+.PHONY: all bootstrap configure build build-host build-win32 build-i686 test test-host test-win32 demo package bench fuzz clean
 
 all: build
 
@@ -40,6 +40,11 @@ test: build
 
 demo: build
 	scripts/demo
+
+# The installation package (Windows Installer, built with wixl) of the Windows build's programs.
+package: build-win32
+	mkdir -p build/package
+	cp $(WIN32)/package/TessaryZUL.msi build/package/TessaryZUL.msi
 
 bench: build
 	scripts/bench

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <wrl/client.h>
+
 #include <string>
 #include <vector>
 
@@ -31,6 +33,18 @@ bool ReadPresetList(std::string& text) {
     return true;
 }
 
+// A channel this machine has no record of yet is recorded subscribed, so that the first check-in
+// names it and the server's answer fills it in: subscribing alone would drop it, and the list is
+// gone once read.
+void RecordSubscribedChannel(I_ZULManager* manager, const std::string& channel) {
+    Microsoft::WRL::ComPtr<I_ResponseData> response;
+    ZULError ret = ZULERR_FAILED;
+    if (manager->GetResponseData(response.GetAddressOf(), &ret) != S_OK || !response) return;
+    std::string block = "Channel\r\n{\r\nGuid=" + channel + "\r\nSubscribe=1\r\n}\r\n";
+    if (response->LoadMem(block.data(), &ret) != S_OK) return;
+    (void)manager->ProcessResponseData(response.Get(), &ret);
+}
+
 }  // namespace
 
 void SubscribePresetChannels(I_ZULManager* manager) {
@@ -40,6 +54,7 @@ void SubscribePresetChannels(I_ZULManager* manager) {
     if (!read) return;
     for (std::string& channel : SplitCommaList(list)) {
         ZULError ret = ZULERR_FAILED;
-        manager->SubscribeChannel(channel.data(), &ret);
+        if (manager->SubscribeChannel(channel.data(), &ret) == S_OK && ret == ZULERR_NOT_FOUND)
+            RecordSubscribedChannel(manager, channel);
     }
 }

@@ -145,6 +145,18 @@ TEST_F(ServiceRegistration, PresetListIsConsumedWhateverItHolds) {
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kZUL, "SubscribedChannels"));
 }
 
+// A preset channel the machine does not know yet is recorded subscribed, so the first check-in
+// names it; a malformed piece records nothing.
+TEST_F(ServiceRegistration, UnknownPresetChannelsAreRecordedSubscribed) {
+    const char* channel = "{5C0FFEE1-2B3D-4E5F-8091-A2B3C4D5E6F7}";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "SubscribedChannels", std::string(channel) + ",junk");
+    ASSERT_EQ(Run("-RegServer"), 0u);
+    const std::string record = std::string(kZUL) + "\\Channel\\" + channel;
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, record.c_str(), "Subscribed"), "1");
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, record.c_str(), "Priority"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, (std::string(kZUL) + "\\Channel\\junk").c_str()));
+}
+
 TEST_F(ServiceRegistration, DistIdFileIsStoredTrimmedAndDeleted) {
     const std::string distId = managerDir + "\\distid.dat";
     ASSERT_TRUE(WriteFileBytes(distId, "  PARTNER 7  \r\n"));

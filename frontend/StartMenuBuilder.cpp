@@ -1,0 +1,194 @@
+#include "frontend/StartMenuBuilder.h"
+
+#include <shlobj.h>
+
+#include "common/Handles.h"
+#include "common/InterfaceText.h"
+#include "common/JoinedPath.h"
+#include "common/PathHelpers.h"
+#include "common/ShellHelpers.h"
+#include "frontend/ChannelRecord.h"
+#include "frontend/MenuText.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char kAboutPage[] = "About.html";
+
+std::string Join(const std::string& base, const std::string& name) {
+    std::string joined;
+    JoinedPath(base, name.c_str(), joined);
+    return joined;
+}
+
+bool IsFolder(const std::string& path) { return !path.empty() && DirectoryExists(path.c_str()); }
+bool IsFile(const std::string& path) { return !path.empty() && FileExists(path.c_str()); }
+
+// Depth first in listing order: the folder holding a hidden entry named markerName.
+bool FindMarkerFolder(const std::string& folder, const std::string& markerName, std::string& found, int depth = 0) {
+    constexpr int kMaxDepth = 32;  // a link loop cannot send the search round for ever
+    if (depth > kMaxDepth) return false;
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find(FindFirstFileA(Join(folder, "*").c_str(), &entry));
+    if (!find) return false;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && lstrcmpiA(name.c_str(), markerName.c_str()) == 0) {
+            found = folder;
+            return true;
+        }
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            FindMarkerFolder(Join(folder, name), markerName, found, depth + 1))
+            return true;
+    } while (FindNextFileA(find.get(), &entry));
+    return false;
+}
+
+// Replaces the marker file; a file that cannot be written is passed over.
+void WriteMarkerFile(const std::string& folder, const std::string& guid) {
+    const std::string path = Join(folder, MenuText::MarkerFileName(guid));
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!file) return;
+    const std::string text = MenuText::MarkerFileText(guid);
+    DWORD written = 0;
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void SetHidden(const std::string& path, bool hidden) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(path.c_str(), hidden ? (attributes | FILE_ATTRIBUTE_HIDDEN) : (attributes & ~FILE_ATTRIBUTE_HIDDEN));
+}
+
+// Fills "AboutFile" from the channel's "Path" when it names no existing page.
+void FillAboutFile(I_ChannelInfo* channel) {
+    std::string about, path;
+    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsFile(about)) return;
+    if (ReadChannelProp(channel, "Path", path) != ZULERR_SUCCESS) return;
+    const std::string page = Join(path, kAboutPage);
+    if (!IsFile(page)) return;
+    if (WriteChannelProp(channel, "AboutFile", page) == ZULERR_SUCCESS) (void)FlushChannel(channel);
+}
+
+}  // namespace
+
+std::string StartMenuDirectory() {
+    char path[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_STARTMENU, nullptr, SHGFP_TYPE_CURRENT, path))) return path;
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_STARTMENU, nullptr, SHGFP_TYPE_CURRENT, path))) return path;
+    return std::string();
+}
+
+ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
+    std::string guid;
+    if (ZULError e = ReadChannelGuid(channel, guid)) return e;
+    FillAboutFile(channel);
+
+    std::string menuDir;
+    const bool known = ReadChannelProp(channel, "MenuDir", menuDir) == ZULERR_SUCCESS && IsFolder(menuDir);
+    if (!known) {
+        const std::string startMenu = StartMenuDirectory();
+        std::string found;
+        if (!startMenu.empty() && FindMarkerFolder(startMenu, MenuText::MarkerFileName(guid), found)) {
+            menuDir = found;
+        } else {
+            std::string menuName;
+            if (ReadChannelProp(channel, "MenuName", menuName) != ZULERR_SUCCESS) {
+                if (ZULError e = ReadChannelProp(channel, "Name", menuName)) return e;
+                (void)WriteChannelProp(channel, "MenuName", menuName);
+            }
+            if (startMenu.empty()) return ZULERR_FAILED;
+            menuDir = Join(startMenu, menuName);
+            const std::string updated = menuDir + MenuText::kDefaultUpdatedSuffix;
+            if (!IsFolder(menuDir)) {
+                if (IsFolder(updated))
+                    menuDir = updated;
+                else if (!CreateDirectoryTree(menuDir.c_str(), false))
+                    return ZULERR_CREATE_DIR_FAILED;
+            }
+        }
+        (void)WriteChannelProp(channel, "MenuDir", menuDir);
+    }
+    if (!IsFolder(menuDir)) return ZULERR_FAILED;
+
+    WriteMarkerFile(menuDir, guid);
+    const ZULError flushed = FlushChannel(channel);
+    (void)BuildChannelOptions(channel);
+    return flushed;
+}
+
+int C_StartMenuBuilder::BuildChannelOptions(I_ChannelInfo* channel) const {
+    std::string guid, subscribed, menuDir, menuName;
+    if (ReadChannelGuid(channel, guid) != ZULERR_SUCCESS) return 1;
+    const bool isSubscribed = ReadChannelProp(channel, "Subscribed", subscribed) == ZULERR_SUCCESS && subscribed == "1";
+    if (ReadChannelProp(channel, "MenuDir", menuDir) != ZULERR_SUCCESS) return 1;
+    const std::string options = Join(menuDir, MenuText::kOptionsFolder);
+    CreateDirectoryTree(options.c_str(), false);
+    if (ReadChannelMenuName(channel, menuName) != ZULERR_SUCCESS) return 1;
+    const std::string name = MenuText::DisplayName(menuName);
+
+    const char* exe = m_settings.exe ? m_settings.exe->c_str() : "";
+    const char* workingDir = m_settings.path ? m_settings.path->c_str() : "";
+    for (MenuText::OptionShortcut which : MenuText::kOptionShortcuts) {
+        const std::string link = Join(options, MenuText::OptionShortcutName(which, name));
+        SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(link.c_str());
+        (void)CreateShortcut(link.c_str(), exe, MenuText::OptionShortcutArguments(which, guid).c_str(), workingDir,
+                             nullptr, exe, MenuText::OptionShortcutIcon(which));
+    }
+    SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOn, name)), isSubscribed);
+    SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOff, name)), !isSubscribed);
+    return 0;
+}
+
+int C_StartMenuBuilder::RefreshChannelMenus(I_ZULManager* manager) const {
+    for (const std::string& guid : RecordedChannelGuids()) {
+        ComPtr<I_ChannelInfo> channel;
+        if (OpenChannel(manager, guid, channel) == ZULERR_SUCCESS) (void)EnsureChannelMenu(channel.Get());
+    }
+    return 0;
+}
+
+ZULError C_StartMenuBuilder::GetChannelMenuDir(I_ZULManager* manager, const std::string& guid, std::string& dir,
+                                               ComPtr<I_ChannelInfo>* channelOut) const {
+    ComPtr<I_ChannelInfo> channel;
+    if (ZULError e = OpenChannel(manager, guid, channel)) return e;
+    if (ZULError e = EnsureChannelMenu(channel.Get())) return e;
+    if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", dir)) return e;
+    if (channelOut) *channelOut = channel;
+    return ZULERR_SUCCESS;
+}
+
+int C_StartMenuBuilder::MarkChannelUpdated(I_ZULManager* manager, const std::string& guid, bool on) const {
+    if (!m_settings.menuUpdateSuffix) return 1;
+    const std::string& suffix = *m_settings.menuUpdateSuffix;
+    std::string dir;
+    ComPtr<I_ChannelInfo> channel;
+    if (GetChannelMenuDir(manager, guid, dir, &channel) != ZULERR_SUCCESS) return 1;
+    const std::string renamed = on ? MenuText::WithUpdatedMark(dir, suffix) : MenuText::WithoutUpdatedMark(dir, suffix);
+    if (renamed == dir) return 0;
+    if (!MoveFileA(dir.c_str(), renamed.c_str())) return 1;
+    return EnsureChannelMenu(channel.Get()) == ZULERR_SUCCESS ? 0 : 1;
+}
+
+int C_StartMenuBuilder::CleanUpChannelMenus(I_ZULManager* manager) const {
+    for (const std::string& guid : RecordedChannelGuids()) {
+        (void)MarkChannelUpdated(manager, guid, false);
+        std::string dir;
+        if (GetChannelMenuDir(manager, guid, dir) != ZULERR_SUCCESS) continue;
+        ZULError ret = ZULERR_SUCCESS;
+        manager->UnSubscribeChannel(InText(guid.c_str()), &ret);
+        DeleteDirectoryTree(Join(dir, MenuText::kOptionsFolder).c_str());
+        const std::string marker = Join(dir, MenuText::MarkerFileName(guid));
+        SetFileAttributesA(marker.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(marker.c_str());
+        RemoveDirectoryA(dir.c_str());  // only succeeds when the folder is empty
+    }
+    return 0;
+}

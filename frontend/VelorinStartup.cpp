@@ -1,0 +1,112 @@
+#include "frontend/VelorinStartup.h"
+
+#include <windows.h>
+
+#include <wrl/client.h>
+
+#include <optional>
+
+#include "ZULMan.h"
+#include "common/Handles.h"
+#include "common/RegistryHelpers.h"
+#include "frontend/ChannelOptions.h"
+#include "frontend/VelorinCommandLine.h"
+#include "frontend/VelorinIds.h"
+#include "frontend/VelorinRegistration.h"
+#include "frontend/VelorinServer.h"
+#include "frontend/VelorinSettings.h"
+#include "frontend/VelorinUpdater.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr DWORD kBootWaitMs = 10000;
+constexpr DWORD kManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+
+// Notifications are pending when "NewNotifications" reads and is not empty.
+bool NotificationsPending() {
+    char value[1024] = {};
+    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, "NewNotifications", value, sizeof value) ==
+               ERROR_SUCCESS && value[0];
+}
+
+// Runs until WM_QUIT; the install helper's shutdown requests are acted on before dispatching.
+void RunMessageLoop(C_ServerMode* server) {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && (msg.message == VELORIN_MSG_SHUTDOWN || msg.message == VELORIN_MSG_SHUTDOWN_ALT)) {
+            if (server) server->StopNow();
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// The jobs of a start outside server mode; the first of About, AboutChannel, CheckDirectories and
+// DisableUpdates ends the dispatch with its result.
+std::optional<int> RunJobs(const VelorinCommand& command, I_ZULManager* manager, VelorinSettings& settings) {
+    const C_ChannelOptions options(manager, settings);
+    if (command.Has(FlagKeyword::About)) return options.ShowGeneralAbout();
+    if (command.Has(ValuedKeyword::AboutChannel)) return options.ShowChannelAbout(command.Value(ValuedKeyword::AboutChannel));
+    if (command.Has(FlagKeyword::CheckDirectories)) return 0;
+    if (command.Has(FlagKeyword::DisableUpdates)) return options.DisableMenuUpdates();
+
+    if (command.Has(FlagKeyword::EnableUpdates)) (void)options.EnableMenuUpdates();
+    if (command.Has(ValuedKeyword::Subscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Subscribe), true);
+    if (command.Has(ValuedKeyword::Unsubscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Unsubscribe), false);
+    // Opening notifications and uninstalling items come with the item installer and the tray.
+    return std::nullopt;
+}
+
+int Dispatch(const VelorinCommand& command, I_ZULManager* manager, C_ServerMode* server) {
+    VelorinSettings settings = VelorinSettings::Load();
+    if (ReconcileSettings(settings, command) != 0) return ZULERR_FAILED;
+    if (command.Has(FlagKeyword::MachinePrep)) return 0;
+
+    if (manager) {
+        if (std::optional<int> ended = RunJobs(command, manager, settings)) return *ended;
+    }
+    (void)RefreshRunKeyAndUpdaterState(settings);
+
+    int exitCode = 0;
+    if (manager && command.Has(FlagKeyword::RegServer)) exitCode = static_cast<int>(RegisterVelorin(manager, settings));
+    if (manager && command.Has(FlagKeyword::UnregServer)) exitCode = static_cast<int>(UnregisterVelorin(manager, settings));
+
+    // The tray icon (the other long-lived start) is not built yet; only server mode keeps running.
+    if (server) RunMessageLoop(server);
+    return exitCode;
+}
+
+}  // namespace
+
+int RunVelorin(int argc, const char* const* argv) {
+    ComScope com(COINIT_APARTMENTTHREADED);
+    // The thread's message queue exists before anyone can post to it.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+
+    VelorinCommand command;
+    if (ParseVelorinCommandLine(argc, argv, command) != CommandLineError::None) return ZULERR_BAD_CMDLINE;
+
+    std::optional<C_ServerMode> server;
+    if (command.serverMode) {
+        server.emplace();
+        (void)server->Start();
+    }
+
+    if (command.Has(FlagKeyword::Boot) || command.Has(FlagKeyword::TrayIcon)) {
+        Sleep(kBootWaitMs);
+        if (NotificationsPending()) ++command.flags[static_cast<size_t>(FlagKeyword::TrayIcon)];
+    }
+
+    ComPtr<I_ZULManager> manager;
+    int exitCode = ZULERR_CREATE_INSTANCE_FAILED;
+    if (command.serverMode || SUCCEEDED(CoCreateInstance(CLSID_ZULManager, nullptr, kManagerContext, IID_I_ZULManager,
+                                                          reinterpret_cast<void**>(manager.GetAddressOf())))) {
+        exitCode = Dispatch(command, manager.Get(), server ? &*server : nullptr);
+    }
+    manager.Reset();
+    if (server) server->Finish();
+    return exitCode;
+}

@@ -1,0 +1,15 @@
+// Resource identifiers of ZULVelorin.exe. Icons are numbered in the order the shell counts them
+// (lowest identifier = index 0): shortcuts name index 1 (about), 4 (turn on) and 5 (turn off).
+#pragma once
+
+#define IDI_PROGRAM 101
+#define IDI_ABOUT 102
+#define IDI_CHANNEL 103
+#define IDI_NOTIFICATION 104
+#define IDI_TURN_ON 105
+#define IDI_TURN_OFF 106
+
+#define IDS_PROGRAM_NAME 100
+
+#define ZULVELORIN_VERSION 1, 0, 0, 1
+#define ZULVELORIN_VERSION_TEXT "1.0.0.1"
