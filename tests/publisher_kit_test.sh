@@ -2,11 +2,15 @@
 # Runs every shell block of docs/publisher-kit.md, in order, in an empty directory, then checks
 # what the blocks made: the packed archives, the check-in answer and byte ranges from both
 # servers, and the item package.
-#   publisher_kit_test.sh SOURCE_DIR SCRATCH_DIR
+#   publisher_kit_test.sh SOURCE_DIR SCRATCH_DIR HELPER
+# HELPER is the built TYInstallHelper.exe that item packages carry; without it the test is
+# skipped (exit 77).
 set -euo pipefail
 source_dir=$(cd "${1:?source directory}" && pwd)
 scratch=${2:?scratch directory}
 doc=$source_dir/docs/publisher-kit.md
+helper=${3:?install helper}
+[ -f "$helper" ] || { echo "publisher kit: $helper is not built" >&2; exit 77; }
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -26,14 +30,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ZUL=$source_dir NGINX_PORT=$nginx_port bash kit.sh > kit.out 2>&1 || { cat kit.out; echo "a kit command failed" >&2; exit 1; }
+ZUL=$source_dir NGINX_PORT=$nginx_port HELPER=$helper bash kit.sh > kit.out 2>&1 || { cat kit.out; echo "a kit command failed" >&2; exit 1; }
 cat kit.out
 
 fail() { echo "publisher kit: $*" >&2; exit 1; }
 
 # The archives: delimiter, description cabinet with the GUID and name, delimiter, payload cabinet
 # with the source files.
-python3 - catalogue/files/channel.FileSet catalogue/files/game.FileSet <<'PY' || fail "bad archive"
+python3 - catalogue/files/channel.FileSet catalogue/files/game.FileSet package/channel.FileSet package/game.FileSet <<'PY' || fail "bad archive"
 import filecmp, os, subprocess, sys, tempfile
 DELIM = b"ZUL_FILSET_DELIM_BEGIN_CAB_FILE"
 expected = {"channel.FileSet": ("{5A6B7C8D-0001-4E5F-8A9B-0C1D2E3F4A01}", "Example Channel Files", "channel"),
@@ -68,7 +72,10 @@ grep -qx 'CheckinResult' kit.out || fail "the check-in answer was not shown"
 for _ in $(seq 30); do [ -f nginx/nginx.pid ] || break; sleep 0.1; done
 [ ! -f nginx/nginx.pid ] || fail "nginx was not stopped"
 
-# The item package names archives that lie beside it, and every block of it is well formed.
+# The item package: its archives (checked above), the page, the helper, and an "ItemInfo.dat"
+# whose blocks are well formed and name archives that lie beside it.
+for name in ItemInfo.dat about.htm TYInstallHelper.exe; do [ -f "package/$name" ] || fail "package/$name is missing"; done
+cmp -s "$helper" package/TYInstallHelper.exe || fail "the package carries another helper"
 python3 - package <<'PY' || fail "bad item package"
 import os, re, sys
 pkg = sys.argv[1]
