@@ -31,4 +31,7 @@ int OptionShortcutIcon(OptionShortcut which);
 std::string WithUpdatedMark(std::string_view path, std::string_view suffix);
 // The folder path cut at the first occurrence of the suffix; unchanged without one.
 std::string WithoutUpdatedMark(std::string_view path, std::string_view suffix);
+// Whether two channels' "MenuDir" values name the same folder: each cut at the default updated
+// suffix, split at "/" and "\", the same number of parts, equal part by part ignoring case.
+bool SameChannelFolder(std::string_view a, std::string_view b);
 }  // namespace MenuText
