@@ -1,0 +1,113 @@
+#include "installhelper/InstallFlow.h"
+
+#include <string_view>
+
+#include "ZULMan.h"
+#include "common/Handles.h"
+#include "common/JoinedPath.h"
+#include "common/TextCompare.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char kItemInfoFile[] = "ItemInfo.dat";
+constexpr char kFileSetBlock[] = "FileSet";
+constexpr char kItemBlock[] = "Item";
+constexpr char kSourceUrlKey[] = "SourceURL";
+// The longest current directory the helper works in.
+constexpr DWORD kMaxDirectory = 1024;
+
+// The interfaces take non-const texts they only read.
+char* In(const char* text) { return const_cast<char*>(text); }
+
+InstallResult Result(HRESULT hr, ZULError code) { return InstallResult{hr, code}; }
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A source that already names a whole place (a drive path, a UNC path or a URL) stays as it is;
+// joining it to the directory would only make it unreachable.
+bool IsAbsoluteSource(std::string_view source) {
+    if (source.size() >= 3 && source[1] == ':' && (source[2] == '\\' || source[2] == '/')) return true;
+    if (source.size() >= 2 && (source[0] == '\\' || source[0] == '/') && source[0] == source[1]) return true;
+    return source.find("://") != std::string_view::npos;
+}
+
+// The current FileSet block's "SourceURL" made a full path. A block without one is left as it is.
+InstallResult AbsoluteSource(I_ResponseData* description, const std::string& directory) {
+    ZULError code = ZULERR_FAILED;
+    CoTaskMemString source;
+    HRESULT hr = description->GetKeyValue(In(kSourceUrlKey), source.put(), &code);
+    if (hr != S_OK || code != ZULERR_SUCCESS || !source.get()) return Result(S_OK, ZULERR_SUCCESS);
+    if (IsAbsoluteSource(source.get())) return Result(S_OK, ZULERR_SUCCESS);
+    std::string full;
+    if (!JoinedPath(directory, source.get(), full)) return Result(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
+    hr = description->SetKeyValue(In(kSourceUrlKey), full.data(), &code);
+    return Result(hr, code);
+}
+
+std::string CurrentDirectory() {
+    char directory[kMaxDirectory + 1] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+    return length > 0 && length <= kMaxDirectory ? std::string(directory, length) : std::string();
+}
+
+}  // namespace
+
+int ExitCodeOf(const InstallResult& result) {
+    // A failed call never reads as success, even when it left no code of its own.
+    if (result.code == ZULERR_SUCCESS && result.hr != S_OK) return ZULERR_FAILED;
+    return static_cast<int>(result.code);
+}
+
+InstallSteps DefaultInstallSteps() {
+    InstallSteps steps;
+    steps.createManager = [](ComPtr<I_ZULManager>& manager) {
+        return CoCreateInstance(CLSID_ZULManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_I_ZULManager, reinterpret_cast<void**>(manager.ReleaseAndGetAddressOf()));
+    };
+    steps.packageDirectory = CurrentDirectory;
+    return steps;
+}
+
+InstallResult PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
+                                     ComPtr<I_ResponseData>& description) {
+    std::string itemInfo;
+    if (!JoinedPath(directory, kItemInfoFile, itemInfo)) return Result(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
+    if (!IsFile(itemInfo)) return Result(S_FALSE, ZULERR_FILE_NOT_FOUND);
+
+    ZULError code = ZULERR_FAILED;
+    HRESULT hr = manager->GetResponseData(description.ReleaseAndGetAddressOf(), &code);
+    if (hr != S_OK || code != ZULERR_SUCCESS || !description) return Result(hr, code);
+    hr = description->LoadFile(itemInfo.data(), &code);
+    if (hr != S_OK || code != ZULERR_SUCCESS) return Result(hr, code);
+
+    // A description without an item is no item package: refuse it before anything is applied.
+    hr = description->RewindBlock(In(kItemBlock), &code);
+    if (hr != S_OK) return Result(hr, code);
+    if (code != ZULERR_SUCCESS) return Result(S_FALSE, code);
+
+    hr = description->RewindBlock(In(kFileSetBlock), &code);
+    while (hr == S_OK && code == ZULERR_SUCCESS) {
+        const InstallResult made = AbsoluteSource(description.Get(), directory);
+        if (!made.Succeeded()) return made;
+        hr = description->NextBlock(In(kFileSetBlock), &code);
+    }
+    if (hr != S_OK) return Result(hr, code);
+    // Running out of FileSet blocks is the normal end.
+    return Result(S_OK, ZULERR_SUCCESS);
+}
+
+int RunSilentInstall(const InstallSteps& steps) {
+    ComPtr<I_ZULManager> manager;
+    if (FAILED(steps.createManager(manager)) || !manager) return kNoManagerExitCode;
+    ComPtr<I_ResponseData> description;
+    const InstallResult prepared = PrepareItemDescription(manager.Get(), steps.packageDirectory(), description);
+    if (!prepared.Succeeded()) return ExitCodeOf(prepared);
+    ZULError code = ZULERR_FAILED;
+    const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);
+    return ExitCodeOf(Result(hr, code));
+}

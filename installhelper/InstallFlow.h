@@ -1,0 +1,45 @@
+// The install helper's installation through the channel manager: creating the manager,
+// preparing the package's item description and the silent install. The steps that reach
+// outside (manager creation, the package directory) are swappable so that tests can run the
+// flow against a manager of their own process.
+#pragma once
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <string>
+
+#include "common/ZULErrorCodes.h"
+
+// An HRESULT and the ZULError that goes with it.
+struct InstallResult {
+    HRESULT hr = S_OK;
+    ZULError code = ZULERR_SUCCESS;
+    bool Succeeded() const { return hr == S_OK && code == ZULERR_SUCCESS; }
+};
+
+struct InstallSteps {
+    // Creates the channel manager (default: through COM, in-process or local server).
+    std::function<HRESULT(Microsoft::WRL::ComPtr<I_ZULManager>&)> createManager;
+    // The package directory (default: the current directory).
+    std::function<std::string()> packageDirectory;
+};
+
+// The exit code of an outcome: its ZULError; ZULERR_FAILED for a failure that carries no code.
+int ExitCodeOf(const InstallResult& result);
+
+// The steps of a real run.
+InstallSteps DefaultInstallSteps();
+
+// Exit code of a silent install whose manager cannot be created.
+constexpr int kNoManagerExitCode = -1;
+
+// Loads "<directory>\ItemInfo.dat" into an empty response object of the manager and makes every
+// relative FileSet "SourceURL" a full path under directory. ZULERR_FILE_NOT_FOUND without the
+// file; ZULERR_NOT_FOUND (under S_FALSE) when it describes no "Item", so nothing is installed.
+[[nodiscard]] InstallResult PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
+                                                   Microsoft::WRL::ComPtr<I_ResponseData>& description);
+
+// The silent install: the ZULError of the processing, of a failed preparation, or -1 when the
+// manager cannot be created.
+[[nodiscard]] int RunSilentInstall(const InstallSteps& steps);

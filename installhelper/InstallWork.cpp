@@ -1,0 +1,116 @@
+#include "installhelper/InstallWork.h"
+
+#include <wrl/client.h>
+
+#include <new>
+
+#include "ZULMan.h"
+#include "common/Handles.h"
+#include "installhelper/InstallDialog.h"
+#include "installhelper/InstallTexts.h"
+#include "installhelper/OutcomeText.h"
+#include "installhelper/resource.h"
+#include "ui/Dialog.h"
+#include "ui/MessageBoxes.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+char* In(const char* text) { return const_cast<char*>(text); }
+
+// A value of the description's current block; false when absent.
+bool BlockValue(I_ResponseData* description, const char* key, std::string& out) {
+    ZULError code = ZULERR_FAILED;
+    CoTaskMemString value;
+    if (description->GetKeyValue(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get())
+        return false;
+    out = value.get();
+    return true;
+}
+
+// A property of the installed item; false when absent.
+bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
+    ZULError code = ZULERR_FAILED;
+    CoTaskMemString value;
+    if (item->GetProp(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get()) return false;
+    out = value.get();
+    return true;
+}
+
+// Reads the item's name and id, and tells the user to wait.
+InstallResult AnnounceItem(InstallWork& work, I_ResponseData* description) {
+    ZULError code = ZULERR_FAILED;
+    const HRESULT hr = description->RewindBlock(In("Item"), &code);
+    if (hr != S_OK || code != ZULERR_SUCCESS) return InstallResult{hr == S_OK ? S_FALSE : hr, code};
+    BlockValue(description, "GUID", work.itemGuid);
+    BlockValue(description, "Name", work.itemName);
+    ui::SetControlChecked(work.window, IDC_VIEW_HELP, false);
+    ui::SetControlChecked(work.window, IDC_LAUNCH, false);
+    const std::string caption =
+        work.hasTitle ? work.title : InstallCaption(work.itemName);
+    SetWindowTextA(work.window, caption.c_str());
+    ui::SetControlText(work.window, IDC_STATUS, PleaseWaitText(work.itemName).c_str());
+    ui::ShowControl(work.window, IDC_STATUS, true);
+    return InstallResult{};
+}
+
+// Where the installed item went, as its record says.
+void ReadInstalledItem(InstallWork& work, I_ZULManager* manager) {
+    ZULError code = ZULERR_FAILED;
+    ComPtr<I_ZULItem> item;
+    if (manager->GetItemInfo(work.itemGuid.data(), item.GetAddressOf(), &code) != S_OK || code != ZULERR_SUCCESS ||
+        !item)
+        return;
+    work.hasMenuDir = ItemValue(item.Get(), "MenuDir", work.menuDir);
+    ItemValue(item.Get(), "Path", work.path);
+    ItemValue(item.Get(), "HelpFile", work.helpFile);
+    ItemValue(item.Get(), "LaunchFile", work.launchFile);
+    ItemValue(item.Get(), "LaunchArgs", work.launchArgs);
+}
+
+InstallResult Install(InstallWork& work) {
+    ComPtr<I_ZULManager> manager;
+    const HRESULT created = work.steps.createManager(manager);
+    if (FAILED(created) || !manager) {
+        (void)ui::ShowMessage(work.window, InstallTexts::kCreateManagerFailed, InstallTexts::kErrorCaption, MB_OK);
+        return InstallResult{FAILED(created) ? created : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED};
+    }
+    ComPtr<I_ResponseData> description;
+    InstallResult result = PrepareItemDescription(manager.Get(), work.steps.packageDirectory(), description);
+    if (result.Succeeded()) result = AnnounceItem(work, description.Get());
+    if (!result.Succeeded()) {
+        if (result.code == ZULERR_SUCCESS) result.code = ZULERR_FAILED;
+        return InstallResult{S_FALSE, result.code};
+    }
+    result.code = ZULERR_FAILED;
+    result.hr = manager->ProcessResponseData(description.Get(), &result.code);
+    ReadInstalledItem(work, manager.Get());
+    return result;
+}
+
+DWORD WINAPI WorkerMain(void* parameter) {
+    std::unique_ptr<std::shared_ptr<InstallWork>> held(static_cast<std::shared_ptr<InstallWork>*>(parameter));
+    InstallWork& work = **held;
+    InstallResult result;
+    {
+        ComScope com(COINIT_APARTMENTTHREADED);
+        result = Install(work);
+    }
+    PostMessageA(work.window, kInstallDoneMessage, static_cast<WPARAM>(result.hr), static_cast<LPARAM>(result.code));
+    return 0;
+}
+
+}  // namespace
+
+bool StartInstallWorker(const std::shared_ptr<InstallWork>& work) {
+    auto* held = new (std::nothrow) std::shared_ptr<InstallWork>(work);
+    if (!held) return false;
+    DWORD threadId = 0;
+    UniqueHandle thread(CreateThread(nullptr, 0, &WorkerMain, held, 0, &threadId));
+    if (!thread) {
+        delete held;
+        return false;
+    }
+    return true;
+}
