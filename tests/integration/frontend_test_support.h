@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/Handles.h"
 
 namespace frontendtest {
 
@@ -50,6 +51,25 @@ std::string VelorinDir();
 std::string BootRunValue();
 void RemoveTree(const std::string& path);
 bool IsHidden(const std::string& path);
+
+// Pages the shell opens are recorded instead of shown: ".html" files open with the test
+// install program, which appends each command line to the log file.
+void RecordOpenedPages(const std::string& log);
+// The logged command lines (each naming one opened page).
+std::vector<std::string> OpenedPages(const std::string& log);
+
+// A front-end start the test answers while it runs (its message boxes, its tray).
+class RunningVelorin {
+public:
+    explicit RunningVelorin(const std::string& args);
+    // The exit code, or 999 when it did not end within timeoutMs.
+    DWORD Wait(DWORD timeoutMs = 60000);
+    DWORD Id() const { return m_id; }
+
+private:
+    UniqueHandle m_process;
+    DWORD m_id = 0;
+};
 
 // A shell link read back through IShellLinkA.
 struct LinkInfo {

@@ -166,6 +166,20 @@ bool PickPopupMenuEntry(int position, DWORD timeoutMs) {
     return PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 1) && PostMessageA(menu, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
+bool ClickTrayIcon(HWND iconOwner, UINT callbackMessage) {
+    return iconOwner && PostMessageA(iconOwner, callbackMessage, 0, WM_RBUTTONDOWN);
+}
+
+bool PressMenuKeys(const std::vector<WORD>& keys, DWORD timeoutMs) {
+    HWND menu = WaitForWindow(kPopupMenuClass, nullptr, timeoutMs);
+    if (!menu) return false;
+    for (WORD key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 1);
+        PostMessageA(menu, WM_KEYUP, key, 0xC0000001);
+    }
+    return true;
+}
+
 bool PressEscape(HWND window) {
     if (!window) return false;
     return PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1) && PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
