@@ -41,9 +41,11 @@ protected:
         channelDir = MakeScratchDirectory("options-channel");
         WriteString(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "Path", channelDir);
         viewer = VelorinDir() + "\\AgreeView.exe";
+        generalAbout = VelorinDir() + "\\About.html";
     }
     void TearDown() override {
         DeleteFileA(viewer.c_str());
+        DeleteFileA(generalAbout.c_str());
         DeleteFileA((VelorinDir() + "\\agreeview.exit").c_str());
         DeleteFileA((VelorinDir() + "\\agreeview.log").c_str());
         FrontendTest::TearDown();
@@ -77,7 +79,7 @@ protected:
         return text;
     }
 
-    std::string pagesLog, channelDir, viewer;
+    std::string pagesLog, channelDir, viewer, generalAbout;
 };
 
 TEST_F(FrontendOptions, SubscribeShowsTheAgreementOnceAndReportsSuccess) {
@@ -145,24 +147,29 @@ TEST_F(FrontendOptions, UnsubscribeAsksFirstAndSwitchesTheSharingChannelToo) {
 }
 
 TEST_F(FrontendOptions, AboutPagesOpenThroughTheShellOrSayWhatIsMissing) {
-    // No "AboutFile": the message names the channel, then the general page is opened.
+    // No "AboutFile": the message names the channel, then the general page, missing too.
     {
         RunningVelorin run(std::string("-AboutChannel ") + kChannel);
         EXPECT_EQ(Answer("No About File", IDOK),
                   "Couldn't find About file for Channel \"Programs\\Ludora\".\n\nA general About file will be displayed.");
+        EXPECT_EQ(Answer("Error:", IDOK), "Missing About.html file.");
         EXPECT_EQ(run.Wait(), 0u);
     }
-    ASSERT_EQ(OpenedPages(pagesLog).size(), 1u);
-    EXPECT_NE(OpenedPages(pagesLog)[0].find(VelorinDir() + "\\About.html"), std::string::npos);
+    EXPECT_TRUE(OpenedPages(pagesLog).empty());
 
-    // The channel's own page.
+    ASSERT_TRUE(WriteFileBytes(generalAbout, "<p>about</p>"));
+    EXPECT_EQ(Velorin("-About"), 0u);
     WriteString(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "AboutFile", "Ludora.html");
+    ASSERT_TRUE(WriteFileBytes(channelDir + "\\Ludora.html", "<p>Ludora</p>"));
     EXPECT_EQ(Velorin(std::string("-AboutChannel ") + kChannel), 0u);
-    ASSERT_EQ(OpenedPages(pagesLog).size(), 2u);
-    EXPECT_NE(OpenedPages(pagesLog)[1].find(channelDir + "\\Ludora.html"), std::string::npos);
+    const std::vector<std::string> pages = OpenedPages(pagesLog);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_NE(pages[0].find(generalAbout), std::string::npos) << pages[0];
+    EXPECT_NE(pages[1].find(channelDir + "\\Ludora.html"), std::string::npos) << pages[1];
 }
 
 TEST_F(FrontendOptions, DisableUpdatesAsksFirstAndEnableUpdatesTellsTheUpdater) {
+    Sleep(2000);  // the set-up's updater run was not waited for
     ClearUpdaterLog();
     {
         RunningVelorin run("-DisableUpdates");

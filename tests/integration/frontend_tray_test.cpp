@@ -96,6 +96,10 @@ TEST_F(FrontendTray, MenuListsNamedNotificationsInOrderAndOpeningOneRemovesOnlyI
     HWND window = WaitForTrayWindow(kTrayStartMs);
     ASSERT_TRUE(window);
 
+    EXPECT_EQ(uiauto::FirstTrayIconTip(10000), "2 New Notification(s) Available");
+    Screenshot("tray-tip.png");
+    SetCursorPos(400, 300);  // the menu opens at the mouse: away from the icon, which stays in view
+
     // About, (separator), New Notifications, whose sub-menu opens on its first entry.
     ASSERT_TRUE(uiauto::ClickTrayIcon(window, kTrayCallbackMessage));
     ASSERT_TRUE(uiauto::PressMenuKeys({VK_DOWN, VK_DOWN, VK_RIGHT}, 10000));

@@ -51,6 +51,9 @@ bool PickPopupMenuEntry(int position, DWORD timeoutMs);
 // Clicks a tray icon as the system tray does: posts the icon's callback message with a
 // right-button press to the window that owns the icon.
 bool ClickTrayIcon(HWND iconOwner, UINT callbackMessage);
+// Points the mouse at the first icon of the system tray's window and answers the tip it shows
+// (empty when no tray window or no tip appeared within timeoutMs).
+std::string FirstTrayIconTip(DWORD timeoutMs);
 // Waits up to timeoutMs for a pop-up menu to be open and presses keys in it (VK_DOWN, VK_RIGHT
 // to open a sub-menu, VK_RETURN, ...), as a user would. Whether a menu was open.
 bool PressMenuKeys(const std::vector<WORD>& keys, DWORD timeoutMs);
