@@ -1,6 +1,6 @@
 // The tray icon of pending notifications under Wine with Xvfb, driven as a user would: its menu
 // opened through the icon's callback and picked with the keyboard, notifications opened, a
-// second tray start, "Exit" and the install helper's shutdown request.
+// second tray start, the log-on start, "Exit" and the install helper's shutdown request.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,6 +28,17 @@ constexpr char kItemKey[] = "Software\\Tessary\\ZUL\\Item\\";
 constexpr char kTrayClass[] = "C_TrayIcon Window Class";
 constexpr char kTrayTitle[] = "C_TrayIcon Window";
 constexpr DWORD kTrayStartMs = 40000;  // the start waits 10 s before it looks at the list
+
+// Wine shows tray icons in a window of its own while there are any.
+constexpr char kWineTrayClass[] = "__winex11_standalone_tray";
+
+bool NoTrayIconShown() {
+    for (int i = 0; i < 50; ++i) {
+        if (!uiauto::FindTopWindow(kWineTrayClass, nullptr)) return true;
+        Sleep(100);
+    }
+    return false;
+}
 
 HWND WaitForTrayWindow(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 200) {
@@ -124,12 +135,14 @@ TEST_F(FrontendTray, MenuListsNamedNotificationsInOrderAndOpeningOneRemovesOnlyI
     ASSERT_TRUE(uiauto::PostMenuCommand(window, kTrayCmdExit));
     EXPECT_EQ(tray.Wait(20000), 0u);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(NoTrayIconShown());
 }
 
 TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsIt) {
     SetPending(std::string(kItemA) + ",");
-    RunningVelorin first("-TrayIcon");
+    RunningVelorin first("-boot");  // the log-on start: a tray because notifications are pending
     ASSERT_TRUE(WaitForTrayWindow(kTrayStartMs));
+    ASSERT_TRUE(uiauto::WaitForWindow(kWineTrayClass, nullptr, 10000));
 
     RunningVelorin second("-TrayIcon");
     EXPECT_EQ(second.Wait(kTrayStartMs), 0u);
@@ -138,6 +151,7 @@ TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsIt) {
     PostToAll("ZULVelorin.exe", 0x8012);  // WM_APP + 0x12
     EXPECT_EQ(first.Wait(20000), 0u);
     EXPECT_FALSE(FindWindowA(kTrayClass, kTrayTitle));
+    EXPECT_TRUE(NoTrayIconShown());
 }
 
 TEST_F(FrontendTray, LaunchNotificationOpensThePageAndLeavesOtherEntries) {
