@@ -19,7 +19,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kChannelKey[] = "Software\\Tessary\\ZUL\\Channel\\";
 constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
 constexpr DWORD kInstalledItemsLimit = 1 << 20;
 
@@ -68,7 +67,7 @@ ZULError MachineIdentifier(std::string& text, long& result) {
 std::vector<CheckinChannel> ReadChannels(I_ZULManager* manager) {
     std::vector<CheckinChannel> channels;
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kChannelKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kChannels, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
     for (DWORD index = 0;; ++index) {
         char name[40];
         DWORD nameLength = sizeof name;
@@ -102,12 +101,18 @@ std::string ReadInstalledItems() {
     return std::string(buffer.data(), strnlen(buffer.data(), size));
 }
 
+bool InstalledItemsAbsent() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return true;
+    return RegQueryValueExA(key.get(), ProductKeys::kInstalledItems, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+}
+
 // After an accepted check-in: what was reported leaves the pending list; entries added meanwhile
-// stay for the next check-in.
+// and a list too long to be read stay for a later check-in.
 void ClearReportedItems(const std::string& reported) {
     if (!reported.empty()) {
         RegRemoveFromString(ProductKeys::kZUL, ProductKeys::kInstalledItems, reported.c_str());
-    } else if (ReadInstalledItems().empty()) {
+    } else if (InstalledItemsAbsent()) {
         RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kInstalledItems, "");
     }
 }
@@ -173,11 +178,11 @@ CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_R
 
     const std::string url = Settings::CheckinURL();
     C_HttpTransfer transfer;
-    transfer.m_pszUrl = url.c_str();
-    transfer.m_bUseCache = false;
-    transfer.m_bPost = true;
-    transfer.m_pBody = request.body.data();
-    transfer.m_cbBody = static_cast<DWORD>(request.body.size());
+    transfer.request.m_pszUrl = url.c_str();
+    transfer.request.m_bUseCache = false;
+    transfer.request.m_bPost = true;
+    transfer.request.m_pBody = request.body.data();
+    transfer.request.m_cbBody = static_cast<DWORD>(request.body.size());
     transfer.SetToMemory(true);
     const unsigned sent = transfer.Transfer();
     if (sent == TRANSFER_HTTP_ERROR) return Outcome(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE).value;
