@@ -10,6 +10,7 @@
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
+#include "frontend/ItemInstaller_Velo.h"
 #include "frontend/VelorinCommandLine.h"
 #include "frontend/VelorinIds.h"
 #include "frontend/VelorinRegistration.h"
@@ -55,7 +56,8 @@ std::optional<int> RunJobs(const VelorinCommand& command, I_ZULManager* manager,
     if (command.Has(FlagKeyword::EnableUpdates)) (void)options.EnableMenuUpdates();
     if (command.Has(ValuedKeyword::Subscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Subscribe), true);
     if (command.Has(ValuedKeyword::Unsubscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Unsubscribe), false);
-    // Opening notifications and uninstalling items come with the item installer and the tray.
+    if (command.Has(ValuedKeyword::UninstallItem))
+        (void)UninstallItemByGuid(manager, command.Value(ValuedKeyword::UninstallItem));
     return std::nullopt;
 }
 
