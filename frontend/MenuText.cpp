@@ -9,12 +9,14 @@ std::string ChannelMarker(std::string_view channelGuid) {
     return "ZUL-Channel-Dir-" + std::string(channelGuid);
 }
 
-std::string MarkerFileName(std::string_view channelGuid) {
-    return "ZULVelorin-" + ChannelMarker(channelGuid) + ".txt";
-}
+std::string MarkerFileName(std::string_view channelGuid) { return MarkerFileNameFor(ChannelMarker(channelGuid)); }
 
-std::string MarkerFileText(std::string_view channelGuid) {
-    return "This file identifies the " + ChannelMarker(channelGuid) +
+std::string MarkerFileText(std::string_view channelGuid) { return MarkerFileTextFor(ChannelMarker(channelGuid)); }
+
+std::string MarkerFileNameFor(std::string_view marker) { return "ZULVelorin-" + std::string(marker) + ".txt"; }
+
+std::string MarkerFileTextFor(std::string_view marker) {
+    return "This file identifies the " + std::string(marker) +
            " directory for Tessary ZUL Velorin.\n\nDeleting this file is NOT recommended.";
 }
 

@@ -14,6 +14,10 @@ std::string ChannelMarker(std::string_view channelGuid);
 std::string MarkerFileName(std::string_view channelGuid);
 // The marker file's bytes (no terminating zero, no final line end).
 std::string MarkerFileText(std::string_view channelGuid);
+// The same for any folder marker (an installed item's folder is marked with the item's GUID):
+// "ZULVelorin-" + marker + ".txt" and its text.
+std::string MarkerFileNameFor(std::string_view marker);
+std::string MarkerFileTextFor(std::string_view marker);
 
 // The channel's name in shortcut names: the last path component of its menu name.
 std::string DisplayName(std::string_view menuName);

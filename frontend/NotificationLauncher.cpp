@@ -8,6 +8,7 @@
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/ItemRecord.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinIds.h"
 
@@ -24,14 +25,6 @@ ZULError OpenItem(I_ZULManager* manager, const std::string& guid, ComPtr<I_ZULIt
     callFailed = FAILED(hr);
     if (hr == S_OK && ret == ZULERR_SUCCESS && !item) return ZULERR_FAILED;
     return CallResult(hr, ret);
-}
-
-ZULError ReadItemProp(I_ZULItem* item, const char* name, std::string& out) {
-    CoTaskMemString text;
-    ZULError ret = ZULERR_SUCCESS;
-    const ZULError result = CallResult(item->GetProp(InText(name), text.put(), &ret), ret);
-    if (result == ZULERR_SUCCESS) out = text.c_str();
-    return result;
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settin
 
     std::string page;
     if (JoinedPath(folder, kNotificationPage, page)) (void)ShellOpen(folder.c_str(), page.c_str(), "");
-    (void)RegRemoveFromString(VelorinIds::kSettingsKey, kPendingNotificationsValue, (itemGuid + ",").c_str());
+    (void)RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str());
 
     std::string channel;
     if (ReadItemProp(item.Get(), "Channel", channel) == ZULERR_SUCCESS && !channel.empty())

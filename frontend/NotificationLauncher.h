@@ -6,9 +6,6 @@
 #include "ZULMan.h"
 #include "frontend/VelorinSettings.h"
 
-// Registry value of the pending notifications: item GUIDs, each followed by ",".
-inline constexpr char kPendingNotificationsValue[] = "NewNotifications";
-
 // Opens "index.html" in the item's "Path", removes "<guid>," from the pending list and clears
 // the updated mark of the item's "Channel". The ZULError of the item lookup or of reading
 // "Path" (the entry then stays pending); a page that does not open stops nothing. Else 0.

@@ -27,7 +27,7 @@ constexpr LONG kMutexTimedOut = 258;
 // The non-empty entries of the comma-separated pending list, in order.
 std::vector<std::string> PendingEntries() {
     std::vector<char> value(kPendingListSize, '\0');
-    if (RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, kPendingNotificationsValue, value.data(),
+    if (RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, value.data(),
                      kPendingListSize) != ERROR_SUCCESS)
         return {};
     value.back() = '\0';

@@ -10,6 +10,7 @@
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
+#include "frontend/ItemInstaller_Velo.h"
 #include "frontend/NotificationLauncher.h"
 #include "frontend/TrayIcon.h"
 #include "frontend/VelorinCommandLine.h"
@@ -29,7 +30,7 @@ constexpr DWORD kManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER |
 // Notifications are pending when "NewNotifications" reads and is not empty.
 bool NotificationsPending() {
     char value[1024] = {};
-    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, kPendingNotificationsValue, value, sizeof value) ==
+    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, value, sizeof value) ==
                ERROR_SUCCESS && value[0];
 }
 
@@ -61,6 +62,8 @@ std::optional<int> RunJobs(const VelorinCommand& command, I_ZULManager* manager,
     if (command.Has(ValuedKeyword::Unsubscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Unsubscribe), false);
     if (command.Has(ValuedKeyword::LaunchNotification))
         (void)LaunchNotification(manager, settings, command.Value(ValuedKeyword::LaunchNotification));
+    if (command.Has(ValuedKeyword::UninstallItem))
+        (void)UninstallItemByGuid(manager, command.Value(ValuedKeyword::UninstallItem));
     return std::nullopt;
 }
 
