@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/CommaList.h"
 #include "common/MutexHelpers.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
@@ -22,7 +23,6 @@ constexpr UINT_PTR kRebuildTimer = 1;
 constexpr UINT kRebuildPeriodMs = 1000;
 constexpr DWORD kPendingListSize = 16384;
 constexpr int kWindowSize = 100;
-constexpr LONG kMutexTimedOut = 258;
 
 // The non-empty entries of the comma-separated pending list, in order.
 std::vector<std::string> PendingEntries() {
@@ -31,18 +31,7 @@ std::vector<std::string> PendingEntries() {
                      kPendingListSize) != ERROR_SUCCESS)
         return {};
     value.back() = '\0';
-    std::vector<std::string> entries;
-    std::string entry;
-    for (const char* c = value.data(); *c; ++c) {
-        if (*c != ',') {
-            entry += *c;
-            continue;
-        }
-        if (!entry.empty()) entries.push_back(entry);
-        entry.clear();
-    }
-    if (!entry.empty()) entries.push_back(entry);
-    return entries;
+    return SplitCommaList(value.data());
 }
 
 }  // namespace
