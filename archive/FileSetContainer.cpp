@@ -16,6 +16,15 @@ size_t FindDelimiter(const unsigned char* block, size_t from, size_t length) {
     return static_cast<size_t>(hit - block);
 }
 
+// The cabinet's own size ("cbCabinet", a little-endian 32-bit field at offset 8 of its header)
+// when the header is whole and the size fits the block; 0 otherwise.
+size_t HeaderCabinetSize(const unsigned char* cabinet, size_t available) {
+    if (available < kCabinetHeaderSize) return 0;
+    const size_t size = size_t{cabinet[8]} | size_t{cabinet[9]} << 8 | size_t{cabinet[10]} << 16 |
+                        size_t{cabinet[11]} << 24;
+    return size >= kCabinetHeaderSize && size <= available ? size : 0;
+}
+
 }  // namespace
 
 ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCabinetSpan* span) {
@@ -28,8 +37,11 @@ ZULError FindFileSetCabinet(const unsigned char* block, size_t length, FileSetCa
         std::memcmp(block + start, kCabinetSignature, kCabinetSignatureLength) != 0)
         return ZULERR_PARSE_ERROR;
 
-    size_t next = FindDelimiter(block, start, length);
+    // A payload may itself hold the delimiter text (a file set carrying this program does), so
+    // the header's size decides where the cabinet ends; the next delimiter only when the header
+    // gives no usable size.
+    const size_t headerSize = HeaderCabinetSize(block + start, length - start);
     span->offset = start;
-    span->length = next - start;
+    span->length = headerSize ? headerSize : FindDelimiter(block, start, length) - start;
     return ZULERR_SUCCESS;
 }

@@ -24,7 +24,7 @@ struct FileSetDescription {
 // "=" and the value all after it, neither trimmed; keys compare without case, unknown keys are
 // ignored and a repeated key replaces the earlier value. ZULERR_PARSE_ERROR for a line without
 // "=" or a number field whose value does not begin with a decimal number.
-ZULError ParseFileSetDescription(const char* text, size_t length, FileSetDescription* description);
+[[nodiscard]] ZULError ParseFileSetDescription(const char* text, size_t length, FileSetDescription* description);
 
 // Reads a decimal number the way "%d" does: leading white space skipped, an optional sign, at
 // least one digit; the rest of the text is ignored. Values beyond the 32-bit range saturate.

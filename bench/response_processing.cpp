@@ -26,9 +26,9 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kChannelsKey[] = "Software\\Tessary\\ZUL\\Channel";
-constexpr char kItemsKey[] = "Software\\Tessary\\ZUL\\Item";
-constexpr char kFileSetsKey[] = "Software\\Tessary\\ZUL\\FS_Info";
+constexpr auto& kChannelsKey = ProductKeys::kChannels;
+constexpr auto& kItemsKey = ProductKeys::kItems;
+constexpr auto& kFileSetsKey = ProductKeys::kFileSets;
 constexpr int kChannelCounts[] = {100, 1000, 5000};
 constexpr int kWarmUpChannels = 20;
 constexpr int kItemCount = 100;

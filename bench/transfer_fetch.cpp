@@ -23,15 +23,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     C_HttpTransfer transfer;
-    transfer.m_pszUrl = argv[1];
-    transfer.m_hFile = file.get();
+    transfer.request.m_pszUrl = argv[1];
+    transfer.request.m_hFile = file.get();
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "polite") == 0)
-            transfer.m_bPolite = true;
+            transfer.request.m_bPolite = true;
         else if (std::strcmp(argv[i], "nocache") == 0)
-            transfer.m_bUseCache = false;
+            transfer.request.m_bUseCache = false;
         else
-            transfer.m_cbChunk = static_cast<DWORD>(std::strtoul(argv[i], nullptr, 10));
+            transfer.request.m_cbChunk = static_cast<DWORD>(std::strtoul(argv[i], nullptr, 10));
     }
 
     LARGE_INTEGER frequency, start, end;
@@ -40,6 +40,6 @@ int main(int argc, char** argv) {
     const unsigned result = transfer.Transfer();
     QueryPerformanceCounter(&end);
     const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    std::printf("%lu %.6f %u\n", static_cast<unsigned long>(transfer.m_cbDone), seconds, result);
+    std::printf("%lu %.6f %u\n", static_cast<unsigned long>(transfer.report.m_cbDone), seconds, result);
     return result == TRANSFER_OK ? 0 : 1;
 }

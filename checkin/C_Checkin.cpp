@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "checkin/CheckinSession.h"
+#include "common/DiagnosticLog.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "transfer/ConnectionProbe.h"
@@ -12,7 +13,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kScheduleKey[] = "Software\\Tessary\\ZUL\\Checkin";
+constexpr auto& kScheduleKey = ProductKeys::kCheckin;
 constexpr char kLast[] = "LastChannelCheckin";
 constexpr char kNext[] = "NextChannelCheckin";
 constexpr char kInterval[] = "ChannelCheckinInterval";
@@ -97,9 +98,11 @@ DWORD C_Checkin::Run() {
         const CheckinOutcome outcome = RunCheckin(m_pManager.Get(), state, answer);
         m_sStatus = state.status;
         m_schedule.interval = state.interval;
+        LogOutcome("checkin", nullptr, static_cast<HRESULT>(outcome.result), outcome.error);
         if (outcome.result == 0 && outcome.error == ZULERR_SUCCESS && answer) {
             ZULError ret = ZULERR_FAILED;
-            m_pManager->ProcessResponseData(answer.Get(), &ret);
+            const HRESULT hr = m_pManager->ProcessResponseData(answer.Get(), &ret);
+            LogOutcome("answer", nullptr, hr, ret);
         }
         answer.Reset();
         ScheduleAfterCheckin(m_schedule, outcome, CheckinClockNow());

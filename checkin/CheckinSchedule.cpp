@@ -38,7 +38,10 @@ uint32_t ScanAnswerInterval(const std::string& text) {
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
     const char* digits = (*p == '+' || *p == '-') ? p + 1 : p;
     if (*digits < '0' || *digits > '9') return kDefaultCheckinInterval;
-    return static_cast<uint32_t>(static_cast<int32_t>(std::strtol(p, nullptr, 10)));
+    // A negative interval would wrap to billions of minutes and silence the client for good.
+    const long value = std::strtol(p, nullptr, 10);
+    if (value < 0) return kDefaultCheckinInterval;
+    return static_cast<uint32_t>(static_cast<int32_t>(value));
 }
 
 uint32_t WaitMilliseconds(uint64_t next, uint64_t now) {

@@ -29,7 +29,8 @@ void ScheduleAfterCheckin(CheckinSchedule& schedule, const CheckinOutcome& outco
 
 // A stored decimal time or interval ("%I64u" / "%lu" scanning): nullopt when it holds no number.
 std::optional<uint64_t> ScanStoredNumber(const std::string& text);
-// The answer's "Interval" read as a signed decimal ("%d"); the default when it is no number.
+// The answer's "Interval" read as a signed decimal ("%d"); the default when it is no number
+// or negative.
 uint32_t ScanAnswerInterval(const std::string& text);
 
 // Milliseconds to wait until next (never the infinite wait, however far away).

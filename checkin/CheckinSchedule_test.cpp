@@ -49,7 +49,7 @@ TEST(CheckinScheduleText, StoredNumbersAndAnswerIntervals) {
     EXPECT_EQ(ScanAnswerInterval("1440"), 1440u);
     EXPECT_EQ(ScanAnswerInterval("often"), kDefaultCheckinInterval);
     EXPECT_EQ(ScanAnswerInterval(""), kDefaultCheckinInterval);
-    EXPECT_EQ(ScanAnswerInterval("-1"), 0xFFFFFFFFu);
+    EXPECT_EQ(ScanAnswerInterval("-5"), kDefaultCheckinInterval);
 }
 
 TEST(CheckinScheduleWait, NeverInfiniteNeverNegative) {

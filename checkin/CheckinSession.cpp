@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "checkin/CheckinRequest.h"
@@ -19,14 +20,14 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char kChannelKey[] = "Software\\Tessary\\ZUL\\Channel\\";
 constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
 constexpr DWORD kInstalledItemsLimit = 1 << 20;
 
-struct Outcome {
-    CheckinOutcome value;
-    Outcome(long result, ZULError error) : value{result, static_cast<uint32_t>(error), false} {}
-};
+// How a check-in ends: result 0 for success, else a failing HRESULT or 1; the result code.
+CheckinOutcome Ended(long result, ZULError error) { return CheckinOutcome{result, static_cast<uint32_t>(error), false}; }
+
+// Each step of a check-in either ends it (with its outcome) or hands on (nullopt).
+using StepEnd = std::optional<CheckinOutcome>;
 
 std::optional<std::string> GetProp(I_ChannelInfo* channel, const char* name) {
     CoTaskMemString value;
@@ -68,7 +69,7 @@ ZULError MachineIdentifier(std::string& text, long& result) {
 std::vector<CheckinChannel> ReadChannels(I_ZULManager* manager) {
     std::vector<CheckinChannel> channels;
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kChannelKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kChannels, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return channels;
     for (DWORD index = 0;; ++index) {
         char name[40];
         DWORD nameLength = sizeof name;
@@ -102,12 +103,18 @@ std::string ReadInstalledItems() {
     return std::string(buffer.data(), strnlen(buffer.data(), size));
 }
 
+bool InstalledItemsAbsent() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return true;
+    return RegQueryValueExA(key.get(), ProductKeys::kInstalledItems, nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+}
+
 // After an accepted check-in: what was reported leaves the pending list; entries added meanwhile
-// stay for the next check-in.
+// and a list too long to be read stay for a later check-in.
 void ClearReportedItems(const std::string& reported) {
     if (!reported.empty()) {
         RegRemoveFromString(ProductKeys::kZUL, ProductKeys::kInstalledItems, reported.c_str());
-    } else if (ReadInstalledItems().empty()) {
+    } else if (InstalledItemsAbsent()) {
         RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kInstalledItems, "");
     }
 }
@@ -155,67 +162,97 @@ void ResetMachineGuid(I_ZULManager* manager) {
     }
 }
 
-CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_ResponseData>& answer) {
-    answer.Reset();
-    state.status = "generic failure";
+namespace {
 
+// Step "machine id": the stored "MachineGuid", made and stored when missing.
+StepEnd ReadMachineId(std::string& machineGuid) {
     long result = 0;
-    std::string machineGuid;
-    ZULError error = MachineIdentifier(machineGuid, result);
-    if (error != ZULERR_SUCCESS) return Outcome(result, error).value;
+    const ZULError error = MachineIdentifier(machineGuid, result);
+    if (error != ZULERR_SUCCESS) return Ended(result, error);
+    return std::nullopt;
+}
 
+// Step "request": the body from the channel records and the pending installed list. With
+// nothing to say the check-in ends here.
+StepEnd BuildRequest(I_ZULManager* manager, const std::string& machineGuid, CheckinState& state,
+                     CheckinRequest& request) {
     const std::vector<CheckinChannel> channels = ReadChannels(manager);
-    const CheckinRequest request = BuildCheckinRequest(machineGuid, ListedChannels(channels), ReadInstalledItems());
+    request = BuildCheckinRequest(machineGuid, ListedChannels(channels), ReadInstalledItems());
     if (!request.anyChannel && request.reportedInstalled.empty()) {
         state.status = "no channels and no installed items";
-        return Outcome(0, ZULERR_NOT_FOUND).value;
+        return Ended(0, ZULERR_NOT_FOUND);
     }
+    return std::nullopt;
+}
 
+// Step "transfer": the POST to the check-in URL, and the answer as a zero-terminated text.
+StepEnd PostRequest(const CheckinRequest& request, std::unique_ptr<char[]>& text) {
     const std::string url = Settings::CheckinURL();
     C_HttpTransfer transfer;
-    transfer.m_pszUrl = url.c_str();
-    transfer.m_bUseCache = false;
-    transfer.m_bPost = true;
-    transfer.m_pBody = request.body.data();
-    transfer.m_cbBody = static_cast<DWORD>(request.body.size());
+    transfer.request.m_pszUrl = url.c_str();
+    transfer.request.m_bUseCache = false;
+    transfer.request.m_bPost = true;
+    transfer.request.m_pBody = request.body.data();
+    transfer.request.m_cbBody = static_cast<DWORD>(request.body.size());
     transfer.SetToMemory(true);
     const unsigned sent = transfer.Transfer();
-    if (sent == TRANSFER_HTTP_ERROR) return Outcome(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE).value;
-    if (sent != TRANSFER_OK) return Outcome(1, ZULERR_CHECKIN_FAILED).value;
+    if (sent == TRANSFER_HTTP_ERROR) return Ended(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE);
+    if (sent != TRANSFER_OK) return Ended(1, ZULERR_CHECKIN_FAILED);
 
-    ComPtr<I_ResponseData> loaded;
-    HRESULT hr = ComObject<I_ResponseData>::Create<ResponseData>(IID_I_ResponseData, reinterpret_cast<void**>(loaded.GetAddressOf()));
-    if (FAILED(hr)) return Outcome(hr, ZULERR_CREATE_INSTANCE_FAILED).value;
     const char* bytes = nullptr;
     DWORD length = 0;
-    if (transfer.GetMemoryResult(&bytes, &length) != TRANSFER_OK) return Outcome(1, ZULERR_FAILED).value;
-    std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
-    if (!text) return Outcome(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY).value;
+    if (transfer.GetMemoryResult(&bytes, &length) != TRANSFER_OK) return Ended(1, ZULERR_FAILED);
+    text.reset(new (std::nothrow) char[length + 1]);
+    if (!text) return Ended(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
     std::memcpy(text.get(), bytes, length);
     text[length] = '\0';
-    transfer.Close();
+    return std::nullopt;
+}
 
+// Step "answer": the answer parsed, its "CheckinResult" block's "Status" and "Interval" taken
+// over; "ResetMacGuid" resets the machine identifier; "ok" clears what was reported and hands
+// the parsed answer to the caller.
+CheckinOutcome TakeAnswer(I_ZULManager* manager, const CheckinRequest& request, char* text, CheckinState& state,
+                          ComPtr<I_ResponseData>& answer) {
+    ComPtr<I_ResponseData> loaded;
+    HRESULT hr = ComObject<I_ResponseData>::Create<ResponseData>(IID_I_ResponseData, reinterpret_cast<void**>(loaded.GetAddressOf()));
+    if (FAILED(hr)) return Ended(hr, ZULERR_CREATE_INSTANCE_FAILED);
     ZULError loadRet = ZULERR_FAILED;
-    hr = loaded->LoadMem(text.get(), &loadRet);
-    if (hr != S_OK) return Outcome(hr, loadRet).value;
+    hr = loaded->LoadMem(text, &loadRet);
+    if (hr != S_OK) return Ended(hr, loadRet);
 
     ZULError ret = ZULERR_FAILED;
     std::string status, interval;
     if (loaded->RewindBlock(const_cast<char*>("CheckinResult"), &ret) != S_OK || ret != ZULERR_SUCCESS ||
         !GetKey(loaded.Get(), "Status", status) || !GetKey(loaded.Get(), "Interval", interval))
-        return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+        return Ended(1, ZULERR_BAD_CHECKIN_RESULT);
 
     state.interval = ScanAnswerInterval(interval);
     state.status = status;
     if (EqualsNoCase(status, "ResetMacGuid")) {
         ResetMachineGuid(manager);
-        return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+        return Ended(1, ZULERR_BAD_CHECKIN_RESULT);
     }
-    if (!EqualsNoCase(status, "ok")) return Outcome(1, ZULERR_BAD_CHECKIN_RESULT).value;
+    if (!EqualsNoCase(status, "ok")) return Ended(1, ZULERR_BAD_CHECKIN_RESULT);
 
     ClearReportedItems(request.reportedInstalled);
     answer = loaded;
-    CheckinOutcome outcome = Outcome(0, ZULERR_SUCCESS).value;
+    CheckinOutcome outcome = Ended(0, ZULERR_SUCCESS);
     outcome.answered = true;
     return outcome;
+}
+
+}  // namespace
+
+CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_ResponseData>& answer) {
+    answer.Reset();
+    state.status = "generic failure";
+
+    std::string machineGuid;
+    if (const StepEnd end = ReadMachineId(machineGuid)) return *end;
+    CheckinRequest request;
+    if (const StepEnd end = BuildRequest(manager, machineGuid, state, request)) return *end;
+    std::unique_ptr<char[]> text;
+    if (const StepEnd end = PostRequest(request, text)) return *end;
+    return TakeAnswer(manager, request, text.get(), state, answer);
 }

@@ -7,6 +7,17 @@
 
 #include "common/ZULErrorCodes.h"
 
+// The result convention of helpers: an HRESULT alone, or, for a helper that reports the way an
+// interface method does, this pair of the HRESULT the method would answer and the result code it
+// would write. Helpers that return either are [[nodiscard]]; the common file, registry and
+// process helpers keep the system's own codes that their callers rely on.
+struct [[nodiscard]] Outcome {
+    HRESULT hr = S_OK;
+    ZULError ret = ZULERR_SUCCESS;
+    bool Succeeded() const { return hr == S_OK && ret == ZULERR_SUCCESS; }
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
 // The result slot of an interface method: the caller's ret, or a stand-in when the caller passed
 // none, so that the method writes its result unconditionally. Use it under the parameter's name:
 //   STDMETHODIMP X::Method(char* text, ZULError* retIn) { ResultSlot ret(retIn); ... }

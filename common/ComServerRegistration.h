@@ -20,4 +20,4 @@
 
 // Removes the AppID entries, then the class entries, then unregisters the type library, whose
 // result is the answer.
-HRESULT UnregisterComServer(const LocalServerTable& server);
+[[nodiscard]] HRESULT UnregisterComServer(const LocalServerTable& server);

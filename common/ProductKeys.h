@@ -6,6 +6,14 @@ constexpr char kTessary[] = "Software\\Tessary";
 constexpr char kZUL[] = "Software\\Tessary\\ZUL";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUninstallZUL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL";
+// The records: one subkey per record, named by its id (the kind names are the records').
+constexpr char kChannels[] = "Software\\Tessary\\ZUL\\Channel";
+constexpr char kItems[] = "Software\\Tessary\\ZUL\\Item";
+constexpr char kFileSets[] = "Software\\Tessary\\ZUL\\FS_Info";
+// The check-in worker's schedule.
+constexpr char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
+// The download manager's bandwidth history.
+constexpr char kDownloadMgr[] = "Software\\Tessary\\DownloadMgr";
 
 // Values of the product key.
 constexpr char kPath[] = "Path";
@@ -13,6 +21,8 @@ constexpr char kDistID[] = "DistID";
 constexpr char kSubscribedChannels[] = "SubscribedChannels";
 constexpr char kMachineGuid[] = "MachineGuid";
 constexpr char kInstalledItems[] = "InstalledItems";
+// Names the diagnostic log file; absent means no log.
+constexpr char kLogFile[] = "LogFile";
 }  // namespace ProductKeys
 
 namespace ProductIds {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/ProductKeys.h"
 
 namespace testsupport {
 
@@ -60,11 +61,13 @@ std::optional<DWORD> RunProgram(const std::string& program, const std::string& a
 }
 
 std::optional<std::string> ReadString(HKEY root, const std::string& subKey, const char* value) {
-    char buffer[70000];
-    DWORD size = sizeof buffer;
-    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    return std::string(buffer);
+    std::string buffer(size + 1, '\0');
+    if (RegGetValueA(root, subKey.c_str(), value, RRF_RT_REG_SZ, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.c_str());
 }
 
 bool KeyExists(HKEY root, const std::string& subKey) {
@@ -113,7 +116,7 @@ void PostToAll(const char* exeName, UINT message) {
 }
 
 void StopAllManagers() {
-    PostToAll("ZULMan.exe", 0x8001);
+    PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
     for (int i = 0; i < 50 && !FindProcesses("ZULMan.exe").empty(); ++i) Sleep(100);
     for (DWORD id : FindProcesses("ZULMan.exe")) {
         const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));

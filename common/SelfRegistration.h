@@ -6,5 +6,5 @@
 #pragma once
 #include <windows.h>
 
-HRESULT RegisterFile(const char* path);
-HRESULT UnregisterFile(const char* path);
+[[nodiscard]] HRESULT RegisterFile(const char* path);
+[[nodiscard]] HRESULT UnregisterFile(const char* path);

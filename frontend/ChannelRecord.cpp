@@ -5,7 +5,6 @@
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/ProductKeys.h"
-#include "records/RecordStore.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -58,9 +57,8 @@ ZULError ReadChannelMenuName(I_ChannelInfo* channel, std::string& out) {
 
 std::vector<std::string> RecordedChannelGuids() {
     std::vector<std::string> guids;
-    const std::string keyPath = std::string(ProductKeys::kZUL) + "\\" + RecordKinds::kChannel;
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return guids;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProductKeys::kChannels, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return guids;
     for (DWORD index = 0;; ++index) {
         char name[MAX_PATH];
         DWORD length = sizeof name;

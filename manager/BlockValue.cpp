@@ -1,9 +1,15 @@
 #include "manager/BlockValue.h"
 
 #include "common/InterfaceText.h"
+#include "records/GuidText.h"
 
 HRESULT ReadBlockValue(I_ResponseData* response, const char* key, CoTaskMemString& value, ZULError* ret) {
     return response->GetKeyValue(InText(key), value.put(), ret);
+}
+
+bool NamesARecord(const char* idText) {
+    GuidValue id;
+    return idText && ParseGuidText(idText, id) == kGuidParsed && !id.IsNull();
 }
 
 void RemoveBlockKey(I_ResponseData* response, const char* key) {

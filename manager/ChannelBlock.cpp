@@ -105,10 +105,8 @@ HRESULT ProcessChannelBlock(I_ZULManager* manager, I_ResponseData* response, ZUL
     CoTaskMemString id;
     HRESULT hr = ReadBlockValue(response, kIdKey, id, ret);
     if (hr != S_OK) return hr;
-    GuidValue idValue;
     // A block without an id names no record: it is skipped and the processing goes on.
-    if (!id.get() || ParseGuidText(id.get(), idValue) != kGuidParsed || idValue.IsNull())
-        return ReportHr(ret, ZULERR_BAD_GUID, S_OK);
+    if (!NamesARecord(id.get())) return ReportHr(ret, ZULERR_BAD_GUID, S_OK);
 
     const bool override = BlockFlagIsSet(response, kOverrideKey);
     const RecordedChannel recorded = ReadRecordedChannel(id.get());

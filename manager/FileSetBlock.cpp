@@ -14,6 +14,8 @@ HRESULT ProcessFileSetBlock(I_ZULManager* manager, I_ResponseData* response, ZUL
     CoTaskMemString source;
     HRESULT hr = ReadBlockValue(response, kIdKey, id, ret);
     if (hr != S_OK) return hr;
+    // Without an id there is no file set to record or name: the block is skipped.
+    if (!NamesARecord(id.get())) return ReportHr(ret, ZULERR_BAD_GUID, S_OK);
     // Without "SourceURL" the source stays null.
     if ((hr = ReadBlockValue(response, kSourceKey, source, ret)) != S_OK) return hr;
 

@@ -8,6 +8,7 @@
 
 #include "archive/FS_Archive.h"
 #include "common/CommaList.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/PathHelpers.h"
 #include "common/ComResult.h"
@@ -106,10 +107,7 @@ HRESULT OpenFetchedArchive(I_FS_Archive* archive, const std::string& guid, ZULEr
     return archive->Open(path.get(), ret);
 }
 
-}  // namespace
-
-STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* retIn) {
-    ResultSlot ret(retIn);
+HRESULT FetchFileSet(char* guid, char* name, char* sourceurl, ZULError* ret) {
     GuidTextBuffer id;
     if (!CanonicalId(guid, id)) return Report(ret, ZULERR_BAD_GUID);
 
@@ -128,6 +126,15 @@ STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl
     return RecordArchive(info.Get(), target, ret);
 }
 
+}  // namespace
+
+STDMETHODIMP ZULManager::DownloadFileSet(char* guid, char* name, char* sourceurl, ZULError* retIn) {
+    ResultSlot ret(retIn);
+    const HRESULT hr = FetchFileSet(guid, name, sourceurl, ret);
+    LogOutcome("download", guid, hr, *ret);
+    return hr;
+}
+
 STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULError* retIn) {
     ResultSlot ret(retIn);
     *ret = ZULERR_CREATE_INSTANCE_FAILED;
@@ -141,6 +148,7 @@ STDMETHODIMP ZULManager::InstallFileSets(char* sGuids, char* sTargetPath, ZULErr
         if (!CreateDirectoryTree(sTargetPath, false)) return Report(ret, ZULERR_CREATE_DIR_FAILED);
         // A failed extraction is the outcome so far; the list goes on.
         hr = archive->ExtractTo(sTargetPath, ret);
+        LogOutcome("extract", guid.c_str(), hr, *ret);
     }
     return hr;
 }

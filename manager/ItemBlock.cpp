@@ -1,11 +1,14 @@
 // An Item block: the item goes to the installer of its type as a ZULItem holding what was
 // recorded for it plus every key of the block. An installed item joins the pending installed
-// list that the next check-in reports; its file sets are purged whatever the installer said.
+// list that the next check-in reports; its file sets are purged whatever the installer said,
+// once every item of the response has been offered (items may share a file set).
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/CommaList.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -64,34 +67,47 @@ void AddToInstalledList(I_ResponseData* response, const char* itemId) {
     RegAppendToString(ProductKeys::kZUL, ProductKeys::kInstalledItems, entry.c_str());
 }
 
-// Deletes the fetched archives of the file sets the item names in "FileSets", as the item was
-// offered to the installer. Installers need not store the item, so the item in hand is read
-// rather than its record. Outcomes are not reported.
-void PurgeOfferedFileSets(I_ZULManager* manager, I_ZULItem* item) {
+// The file sets the item names in "FileSets" join the list, once each. Installers need not
+// store the item, so the item in hand is read rather than its record.
+void NoteOfferedFileSets(I_ZULItem* item, std::vector<std::string>& offeredFileSets) {
     CoTaskMemString list;
-    ZULError purged = ZULERR_FAILED;
-    if (item->GetProp(InText(kFileSetsKey), list.put(), &purged) != S_OK) return;
-    for (std::string& fileSet : SplitCommaList(list.c_str())) manager->PurgeFileSet(fileSet.data(), &purged);
+    ZULError read = ZULERR_FAILED;
+    if (item->GetProp(InText(kFileSetsKey), list.put(), &read) != S_OK) return;
+    for (std::string& fileSet : SplitCommaList(list.c_str())) {
+        if (std::find(offeredFileSets.begin(), offeredFileSets.end(), fileSet) == offeredFileSets.end())
+            offeredFileSets.push_back(std::move(fileSet));
+    }
 }
 
 }  // namespace
 
-HRESULT ProcessItemBlock(I_ZULManager* manager, I_ResponseData* response, ZULError* ret) {
-    ComPtr<I_ItemInstaller> installer;
-    HRESULT hr = CreateBlockInstaller(response, installer, ret);
+void PurgeOfferedFileSets(I_ZULManager* manager, const std::vector<std::string>& fileSets) {
+    for (std::string fileSet : fileSets) {
+        ZULError purged = ZULERR_FAILED;
+        manager->PurgeFileSet(fileSet.data(), &purged);
+    }
+}
+
+HRESULT ProcessItemBlock(I_ZULManager*, I_ResponseData* response, ZULError* ret,
+                         std::vector<std::string>& offeredFileSets) {
+    CoTaskMemString itemId;
+    HRESULT hr = ReadBlockValue(response, kIdKey, itemId, ret);
     if (hr != S_OK) return hr;
+    // Without an id nothing could be installed or reported: the block is skipped.
+    if (!NamesARecord(itemId.get())) return ReportHr(ret, ZULERR_BAD_GUID, S_OK);
+
+    ComPtr<I_ItemInstaller> installer;
+    if ((hr = CreateBlockInstaller(response, installer, ret)) != S_OK) return hr;
     ComPtr<I_ZULItem> item;
     if ((hr = OpenItemInfo(nullptr, &item, ret)) != S_OK) return hr;
-
-    CoTaskMemString itemId;
-    if ((hr = ReadBlockValue(response, kIdKey, itemId, ret)) != S_OK) return hr;
     // Binding loads what is already recorded for the item; a new item has no record yet.
     ZULError loaded = ZULERR_FAILED;
     item->SetGUID(itemId.get(), &loaded);
     CopyBlockToItem(response, item.Get());
 
     hr = installer->InstallItem(item.Get(), ret);
+    LogOutcome("install", itemId.get(), hr, *ret);
     if (hr == S_OK && *ret == ZULERR_SUCCESS) AddToInstalledList(response, itemId.c_str());
-    PurgeOfferedFileSets(manager, item.Get());
+    NoteOfferedFileSets(item.Get(), offeredFileSets);
     return hr;
 }

@@ -30,6 +30,11 @@ constexpr char kInstallFileProperty[] = "InstallFile";
 constexpr char kInstallArgsProperty[] = "InstallArgs";
 // Room beyond the temporary directory's length for the item's id and the separator.
 constexpr DWORD kWorkingDirSlack = 64;
+// A program that has just ended may keep its working directory busy a moment longer (a console
+// program started from ZULMan, which has none, gets a console host of its own that may still
+// hold the directory): the removal is retried for up to two seconds.
+constexpr int kRemovalAttempts = 40;
+constexpr DWORD kRemovalRetryMs = 50;
 
 // What the default installer reads of an item.
 struct InstallOrder {
@@ -46,7 +51,11 @@ public:
     C_WorkingDirectory(const C_WorkingDirectory&) = delete;
     C_WorkingDirectory& operator=(const C_WorkingDirectory&) = delete;
     ~C_WorkingDirectory() {
-        if (m_bCreated) DeleteDirectoryTree(m_sPath.c_str());
+        if (!m_bCreated) return;
+        for (int attempt = 1; !DeleteDirectoryTree(m_sPath.c_str()) && DirectoryExists(m_sPath.c_str()) &&
+                              attempt < kRemovalAttempts;
+             ++attempt)
+            Sleep(kRemovalRetryMs);
     }
 
     // <temporary directory>\<item id>, created with its missing parents.

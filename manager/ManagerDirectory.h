@@ -5,4 +5,4 @@
 
 #include "common/ZULErrorCodes.h"
 
-ZULError ReadManagerDirectory(std::string& directory);
+[[nodiscard]] ZULError ReadManagerDirectory(std::string& directory);

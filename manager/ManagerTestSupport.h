@@ -26,10 +26,13 @@ using recordtest::Take;
 using recordtest::Text;
 using recordtest::WriteValue;
 
-// The archives built beside the tests (bin\testdata\manager): the test install program
-// "TestInstall.exe" with "setup.dat", and a channel's "readme.txt" and "docs\about.txt".
+// The archives built beside the tests (bin\testdata\manager): the test install programs
+// "TestInstall.exe" and "OneLineInstall.exe" with "setup.dat", and a channel's "readme.txt"
+// and "docs\about.txt".
 constexpr char kInstallerSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E01}";
 constexpr char kChannelSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E02}";
+// "update.FileSet": ZULMan.exe, whose image holds the archive delimiter text.
+constexpr char kUpdateSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E03}";
 std::string TestArchive(const char* fileName);
 
 constexpr char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
@@ -42,7 +45,7 @@ constexpr char kChannelB[] = "{6F4E2D10-2222-4A2B-8C3D-4E5F60718202}";
 constexpr char kItemA[] = "{7A3B5C20-1111-4D6E-9F70-8192A3B4C501}";
 constexpr char kItemB[] = "{7A3B5C20-2222-4D6E-9F70-8192A3B4C502}";
 
-constexpr char kProductKey[] = "Software\\Tessary\\ZUL";
+inline constexpr auto& kProductKey = ProductKeys::kZUL;
 std::string ChannelKey(const char* id);
 std::string ItemKey(const char* id);
 std::string FileSetKey(const char* id);

@@ -5,6 +5,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "ZULMan.h"
 
 // Fetches the block's file set ("GUID", "SourceURL") into the manager's store.
@@ -14,6 +17,11 @@ HRESULT ProcessFileSetBlock(I_ZULManager* manager, I_ResponseData* response, ZUL
 // greater "Version"), extracts its "FileSets" into its directory and applies "Subscribe".
 HRESULT ProcessChannelBlock(I_ZULManager* manager, I_ResponseData* response, ZULError* ret);
 
-// Hands the item to the installer of its "Type", adds it to the pending installed list when
-// installed, and purges its file sets in every case. Answers the installer's HRESULT.
-HRESULT ProcessItemBlock(I_ZULManager* manager, I_ResponseData* response, ZULError* ret);
+// Hands the item to the installer of its "Type" and adds it to the pending installed list when
+// installed. Once the item was offered, the file sets it names in "FileSets" join
+// `offeredFileSets`, installed or not. Answers the installer's HRESULT.
+HRESULT ProcessItemBlock(I_ZULManager* manager, I_ResponseData* response, ZULError* ret,
+                         std::vector<std::string>& offeredFileSets);
+
+// Purges every file set of the list (PurgeFileSet), once each; outcomes are not reported.
+void PurgeOfferedFileSets(I_ZULManager* manager, const std::vector<std::string>& fileSets);

@@ -2,10 +2,28 @@
 // happens to items and their file sets.
 #include "manager/ManagerTestSupport.h"
 
+#include <fstream>
+#include <iterator>
+
+#include "archive/FileSetContainer.h"
+
 namespace managertest {
 namespace {
 
 constexpr char kOtherType[] = "{3D5E7F90-1234-4A5B-8C6D-7E8F90A1B2C3}";
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The directory of this test program, where ZULMan.exe is built too.
+std::string ProgramDirectory() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string text(path, length < sizeof path ? length : 0);
+    return text.substr(0, text.find_last_of('\\'));
+}
 
 class ResponseProcessingTest : public ManagerTest {
 protected:
@@ -20,6 +38,14 @@ protected:
         std::vector<std::string> lines = {std::string("Guid=") + id};
         lines.insert(lines.end(), more.begin(), more.end());
         return Block("Channel", lines);
+    }
+    // An item of the default type whose install program exits with exitCode.
+    std::string DefaultItem(const char* id, const char* exitCode,
+                            const char* program = "TestInstall.exe") const {
+        return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
+                              std::string("Channel=") + kChannelA, std::string("FileSets=") + kInstallerSet,
+                              std::string("InstallFileSet=") + kInstallerSet, std::string("InstallFile=") + program,
+                              std::string("InstallArgs=/exit=") + exitCode + " /log=\"" + m_installLog + "\""});
     }
     static std::optional<std::string> Installed() { return ReadValue(kProductKey, "InstalledItems"); }
     static std::vector<std::string> OfferedIds() {
@@ -193,24 +219,31 @@ TEST_F(ResponseProcessingTest, AChannelWhoseFilesCannotBeExtractedStopsTheProces
     EXPECT_FALSE(recordtest::KeyExists(ChannelKey(kChannelB)));
 }
 
-TEST_F(ResponseProcessingTest, AChannelBlockWithoutIdIsSkipped) {
+TEST_F(ResponseProcessingTest, BlocksWithoutIdAreSkipped) {
+    const char* none = "{00000000-0000-0000-0000-000000000000}";
     EXPECT_EQ(Process(Block("Channel", {"Name=nobody", std::string("FileSets=") + kChannelSet}) +
-                      Channel(kChannelB, {"Name=B"})),
+                      Block("FileSet", {"SourceURL=" + TestArchive("channel.FileSet")}) +
+                      Block("Item", {std::string("Type=") + kFakeType, "Channel=x"}) +
+                      Channel(kChannelB, {"Name=B"}) + FakeItem(kItemB, {})),
               kOk);
-    EXPECT_FALSE(recordtest::KeyExists(ChannelKey("{00000000-0000-0000-0000-000000000000}")));
+    EXPECT_FALSE(recordtest::KeyExists(ChannelKey(none)));
     EXPECT_TRUE(recordtest::KeyExists(ChannelKey(kChannelB)));
+    EXPECT_FALSE(PathExists(FetchedArchive(none)));
+    EXPECT_FALSE(recordtest::KeyExists(FileSetKey(none)));
+    EXPECT_EQ(OfferedIds(), (std::vector<std::string>{kItemB}));
+    EXPECT_EQ(Installed(), std::string(kItemB) + ",;");
+}
+
+TEST_F(ResponseProcessingTest, AMalformedFileSetIdAnswersBadGuidWithSFalse) {
+    EXPECT_EQ(OUTCOME(m_manager->InstallFileSets(Text("junk"), Text(m_managerDir.c_str()), &ret)), Failed(ZULERR_BAD_GUID));
+    EXPECT_EQ(OUTCOME(m_manager->PurgeItemFileSets(Text("{7A3B5C20}"), &ret)), Failed(ZULERR_BAD_GUID));
+    EXPECT_EQ(Process(Channel(kChannelA, {"Name=A", "FileSets=junk"})), Failed(ZULERR_BAD_GUID));
 }
 
 TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
-    const auto item = [&](const char* id, const char* exitCode) {
-        return Block("Item", {std::string("Guid=") + id, std::string("Type=") + kDefaultType,
-                              std::string("Channel=") + kChannelA, std::string("FileSets=") + kInstallerSet,
-                              std::string("InstallFileSet=") + kInstallerSet, "InstallFile=TestInstall.exe",
-                              std::string("InstallArgs=/exit=") + exitCode + " /log=\"" + m_installLog + "\""});
-    };
     const std::string fileSet = FileSetBlock(kInstallerSet, TestArchive("installer.FileSet"));
 
-    ASSERT_EQ(Process(fileSet + item(kItemA, "0")), kOk);
+    ASSERT_EQ(Process(fileSet + DefaultItem(kItemA, "0")), kOk);
     const std::string entry = std::string(kItemA) + "," + kChannelA + ";";
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
@@ -220,10 +253,52 @@ TEST_F(ResponseProcessingTest, DefaultItemsRunTheirInstallProgram) {
     EXPECT_NE(workingDir.find(kItemA), std::string::npos);
     EXPECT_FALSE(PathExists(workingDir));
 
-    EXPECT_EQ(Process(fileSet + item(kItemB, "33")), Failed(ZULERR_ALREADY_INSTALLED));
+    EXPECT_EQ(Process(fileSet + DefaultItem(kItemB, "33")), Failed(ZULERR_ALREADY_INSTALLED));
     EXPECT_EQ(Installed(), entry);
     EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
     EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+}
+
+TEST_F(ResponseProcessingTest, AFileSetCarryingTheManagerIsFetchedAndExtracted) {
+    const std::string manager = FileBytes(ProgramDirectory() + "\\ZULMan.exe");
+    const std::string archive = FileBytes(TestArchive("update.FileSet"));
+    // The program's image holds the delimiter text, and so does the packed payload.
+    size_t delimiters = 0;
+    for (size_t at = archive.find(kFileSetDelimiter); at != std::string::npos;
+         at = archive.find(kFileSetDelimiter, at + 1))
+        ++delimiters;
+    ASSERT_GT(delimiters, 2u);
+
+    ASSERT_EQ(Process(FileSetBlock(kUpdateSet, TestArchive("update.FileSet")) +
+                      Channel(kChannelA, {"Name=A", std::string("FileSets=") + kUpdateSet})),
+              kOk);
+    EXPECT_TRUE(FileBytes(ChannelDir(kChannelA) + "\\ZULMan.exe") == manager);
+}
+
+TEST_F(ResponseProcessingTest, WorkingDirectoriesGoAlsoWhenTheInstallProgramEndsAtOnce) {
+    // The installer runs inside ZULMan, which has no console: each program gets one of its own.
+    std::vector<std::string> ids;
+    std::string response = FileSetBlock(kInstallerSet, TestArchive("installer.FileSet"));
+    for (char digit = '1'; digit <= '8'; ++digit) {
+        ids.push_back(std::string("{7A3B5C20-4444-4D6E-9F70-8192A3B4C50") + digit + "}");
+        response += DefaultItem(ids.back().c_str(), "0", "OneLineInstall.exe");
+    }
+    ASSERT_EQ(Process(response), kOk);
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    for (const std::string& id : ids) EXPECT_FALSE(PathExists(temp + id)) << id;
+}
+
+TEST_F(ResponseProcessingTest, ItemsSharingAFileSetAllInstall) {
+    const std::string itemC = "{7A3B5C20-3333-4D6E-9F70-8192A3B4C503}";
+    ASSERT_EQ(Process(FileSetBlock(kInstallerSet, TestArchive("installer.FileSet")) + DefaultItem(kItemA, "0") +
+                      DefaultItem(kItemB, "0") + FakeItem(itemC.c_str(), {})),
+              kOk);
+    EXPECT_EQ(ReadInstallLog(m_installLog).size(), 2u);
+    EXPECT_EQ(OfferedIds(), (std::vector<std::string>{itemC}));
+    EXPECT_EQ(Installed(), std::string(kItemA) + "," + kChannelA + ";" + kItemB + "," + kChannelA + ";" + itemC + ",;");
+    EXPECT_FALSE(PathExists(FetchedArchive(kInstallerSet)));
+    EXPECT_EQ(ReadValue(FileSetKey(kInstallerSet), "LocalPath"), "");
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // Subscribing and unsubscribing recorded channels, and the priorities they get.
 #include "common/Handles.h"
 #include "manager/ManagerTestSupport.h"
+#include "common/ProductKeys.h"
 
 namespace managertest {
 namespace {
 
-constexpr char kChannels[] = "Software\\Tessary\\ZUL\\Channel";
+constexpr auto& kChannels = ProductKeys::kChannels;
 
 class SubscriptionTest : public ManagerTest {
 protected:

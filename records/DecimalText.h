@@ -10,4 +10,4 @@
 // whatever follows them is ignored ("12abc" reads as 12). A magnitude beyond 32 bits reads as
 // 0xFFFFFFFF. Text that does not begin with a number gives ZULERR_PARSE_ERROR and leaves
 // `value` unchanged.
-ZULError ParseLeadingUnsigned(std::string_view text, uint32_t& value) noexcept;
+[[nodiscard]] ZULError ParseLeadingUnsigned(std::string_view text, uint32_t& value) noexcept;

@@ -30,10 +30,9 @@ HRESULT OpenRecord(const char* sGuid, Interface** out, ZULError* ret) {
     if (hr != S_OK) return hr;
     ZULError code = ZULERR_SUCCESS;
     if (sGuid) {
-        HRESULT parsed = S_OK;
         // The object was made here, so its class is known.
-        hr = static_cast<Object*>(object.Get())->Record().SetGUID(sGuid, &code, &parsed);
-        if (hr != S_OK) return ReportHr(ret, ZULERR_BAD_GUID, FAILED(parsed) ? parsed : hr);
+        hr = static_cast<Object*>(object.Get())->Record().SetGUID(sGuid, &code);
+        if (hr != S_OK) return ReportHr(ret, ZULERR_BAD_GUID, hr);
     }
     *out = object.Detach();
     return ReportHr(ret, code, S_OK);

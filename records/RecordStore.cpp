@@ -9,6 +9,18 @@
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 
+namespace {
+// The product's record keys are the product key followed by the record kinds.
+constexpr bool IsKindKey(std::string_view key, std::string_view kind) {
+    const std::string_view product = ProductKeys::kZUL;
+    return key.size() == product.size() + 1 + kind.size() && key.starts_with(product) &&
+           key[product.size()] == '\\' && key.ends_with(kind);
+}
+static_assert(IsKindKey(ProductKeys::kChannels, RecordKinds::kChannel));
+static_assert(IsKindKey(ProductKeys::kItems, RecordKinds::kItem));
+static_assert(IsKindKey(ProductKeys::kFileSets, RecordKinds::kFileSet));
+}  // namespace
+
 bool RecordKindKeyPath(std::string_view kind, std::string& path) noexcept {
     try {
         path.assign(ProductKeys::kZUL).append("\\").append(kind);

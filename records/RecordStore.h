@@ -29,14 +29,14 @@ bool RecordKeyPath(std::string_view kind, const C_PropertyBlock& block, std::str
 // ZULERR_NOT_FOUND when the key cannot be opened; ZULERR_REG_GET_VALUE_FAILED when the
 // enumeration ends other than at the end of the list (a name or text too long for its buffer);
 // the code of the first SetProp that fails. Values read before a failure stay in the bag.
-ZULError LoadRecordValues(std::string_view kind, C_PropertyBlock& block) noexcept;
+[[nodiscard]] ZULError LoadRecordValues(std::string_view kind, C_PropertyBlock& block) noexcept;
 
 // Writes every entry of the bag except one named "GUID", in order, as a REG_SZ value of the
 // record's key, creating the key when missing. Values the bag does not hold are left alone.
 // ZULERR_BAD_GUID without an id (nothing written); ZULERR_OPEN_REG_KEY_FAILED when the key
 // cannot be created; ZULERR_REG_SET_VALUE_FAILED at the first value that cannot be written,
 // those before it staying written.
-ZULError WriteRecordValues(std::string_view kind, const C_PropertyBlock& block) noexcept;
+[[nodiscard]] ZULError WriteRecordValues(std::string_view kind, const C_PropertyBlock& block) noexcept;
 
 // Deletes one value of the record's key; without an id nothing happens. The outcome is not
 // reported.
@@ -44,4 +44,4 @@ void DeleteRecordValue(std::string_view kind, const C_PropertyBlock& block, cons
 
 // Deletes the record's key with all its sub-keys. ZULERR_BAD_GUID without an id, ZULERR_FAILED
 // when the deletion fails (a record that is not stored included).
-ZULError DeleteRecordKey(std::string_view kind, const C_PropertyBlock& block) noexcept;
+[[nodiscard]] ZULError DeleteRecordKey(std::string_view kind, const C_PropertyBlock& block) noexcept;

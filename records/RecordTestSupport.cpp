@@ -5,12 +5,12 @@
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
 
-namespace recordtest {
-
 std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
     return out << "{hr=0x" << std::hex << static_cast<unsigned long>(outcome.hr) << std::dec
                << ", ret=" << static_cast<int>(outcome.ret) << "}";
 }
+
+namespace recordtest {
 
 std::string Take(char* text) {
     if (!text) return "<null>";

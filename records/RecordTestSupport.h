@@ -11,21 +11,21 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ComResult.h"
+#include "common/ProductKeys.h"
+
+// How test failures show an Outcome.
+std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
 
 namespace recordtest {
 
-constexpr char kTessaryKey[] = "Software\\Tessary";
-constexpr char kItemsKey[] = "Software\\Tessary\\ZUL\\Item";
-constexpr char kChannelsKey[] = "Software\\Tessary\\ZUL\\Channel";
-constexpr char kFileSetsKey[] = "Software\\Tessary\\ZUL\\FS_Info";
+inline constexpr auto& kTessaryKey = ProductKeys::kTessary;
+inline constexpr auto& kItemsKey = ProductKeys::kItems;
+inline constexpr auto& kChannelsKey = ProductKeys::kChannels;
+inline constexpr auto& kFileSetsKey = ProductKeys::kFileSets;
 
 // The HRESULT and the result code of one call.
-struct Outcome {
-    HRESULT hr;
-    ZULError ret;
-    friend bool operator==(const Outcome&, const Outcome&) = default;
-};
-std::ostream& operator<<(std::ostream& out, const Outcome& outcome);
+using Outcome = ::Outcome;
 
 constexpr Outcome kOk{S_OK, ZULERR_SUCCESS};
 constexpr Outcome Failed(ZULError code) { return {S_FALSE, code}; }

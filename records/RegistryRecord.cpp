@@ -3,17 +3,8 @@
 #include "common/ComResult.h"
 #include "records/RecordStore.h"
 
-HRESULT C_RegistryRecord::SetGUID(const char* sGuid, ZULError* ret, HRESULT* parseResult) noexcept {
-    if (parseResult) *parseResult = S_OK;
-    if (!sGuid) {
-        if (parseResult) *parseResult = E_INVALIDARG;
-        return Report(ret, ZULERR_INVALID_ARGUMENT);
-    }
-    int32_t parsed = kGuidParsed;
-    if (m_bag.SetIdText(sGuid, &parsed) != ZULERR_SUCCESS) {
-        if (parseResult) *parseResult = static_cast<HRESULT>(parsed);
-        return Report(ret, ZULERR_BAD_GUID);
-    }
+HRESULT C_RegistryRecord::SetGUID(const char* sGuid, ZULError* ret) noexcept {
+    if (!sGuid || m_bag.SetIdText(sGuid) != ZULERR_SUCCESS) return Report(ret, ZULERR_BAD_GUID);
     return ReportHr(ret, LoadRecordValues(m_kind, m_bag), S_OK);
 }
 

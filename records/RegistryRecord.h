@@ -16,11 +16,10 @@ public:
     explicit C_RegistryRecord(const char* kind) noexcept : m_kind(kind) {}
 
     // Parses the id (36 to 38 characters, braces optional) and loads the record's values into
-    // the bag, adding to what it holds. A bad id: ZULERR_BAD_GUID with S_FALSE, the id
-    // unchanged, and `parseResult` (when given) receives the GUID parser's HRESULT. Otherwise
-    // S_OK whatever the load reports in `ret` (ZULERR_NOT_FOUND for a record not yet stored).
-    // A null id: ZULERR_INVALID_ARGUMENT with S_FALSE.
-    HRESULT SetGUID(const char* sGuid, ZULError* ret, HRESULT* parseResult = nullptr) noexcept;
+    // the bag, adding to what it holds. A bad or null id: ZULERR_BAD_GUID with S_FALSE, the id
+    // unchanged. Otherwise S_OK whatever the load reports in `ret` (ZULERR_NOT_FOUND for a
+    // record not yet stored).
+    HRESULT SetGUID(const char* sGuid, ZULError* ret) noexcept;
     // A copy of the property (the id text for "GUID"); ZULERR_NOT_FOUND when absent.
     HRESULT GetProp(const char* sPropName, char** sVal, ZULError* ret) const noexcept;
     // Sets or adds the property in memory; "GUID" sets the id without loading.

@@ -135,7 +135,7 @@ TEST_F(RegistryRecord, EveryBraceFormBindsToTheCanonicalKey) {
     }
 }
 
-TEST_F(RegistryRecord, BadIdsAreRefusedWithTheParsersResultThroughTheManager) {
+TEST_F(RegistryRecord, BadIdsAreRefusedWithSFalseAlsoThroughTheManager) {
     const std::string tooShort = "1E29D92-F94C-3D9C-CF8D-E58406789B1F";       // 35 characters
     const std::string tooLong = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}0";    // 39 characters
     const std::string malformed = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1G}";
@@ -146,13 +146,13 @@ TEST_F(RegistryRecord, BadIdsAreRefusedWithTheParsersResultThroughTheManager) {
         EXPECT_EQ(OUTCOME(item->SetGUID(Text(text.c_str()), &ret)), Failed(ZULERR_BAD_GUID)) << text;
         EXPECT_EQ(Guid(item.Get()), kId);  // the id stays
     }
-    EXPECT_EQ(OUTCOME(item->SetGUID(nullptr, &ret)), Failed(ZULERR_INVALID_ARGUMENT));
+    EXPECT_EQ(OUTCOME(item->SetGUID(nullptr, &ret)), Failed(ZULERR_BAD_GUID));
 
     I_ZULItem* opened = reinterpret_cast<I_ZULItem*>(1);
-    EXPECT_EQ(OUTCOME(OpenItemInfo(tooShort.c_str(), &opened, &ret)), (Outcome{E_INVALIDARG, ZULERR_BAD_GUID}));
+    EXPECT_EQ(OUTCOME(OpenItemInfo(tooShort.c_str(), &opened, &ret)), Failed(ZULERR_BAD_GUID));
     EXPECT_EQ(opened, nullptr);
     I_ChannelInfo* channel = nullptr;
-    EXPECT_EQ(OUTCOME(OpenChannelInfo(malformed.c_str(), &channel, &ret)), (Outcome{CO_E_IIDSTRING, ZULERR_BAD_GUID}));
+    EXPECT_EQ(OUTCOME(OpenChannelInfo(malformed.c_str(), &channel, &ret)), Failed(ZULERR_BAD_GUID));
     EXPECT_EQ(channel, nullptr);
     EXPECT_EQ(OUTCOME(OpenFileSetInfo(kId, nullptr, &ret)), Failed(ZULERR_INVALID_ARGUMENT));
 }

@@ -11,6 +11,7 @@
 
 #include "records/RecordFactory.h"
 #include "records/RecordTestSupport.h"
+#include "common/ProductKeys.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace recordtest;
@@ -140,7 +141,7 @@ TEST_F(ResponseDataTest, WriteCurrentBlockStoresItAsARecordOfItsType) {
     ComPtr<I_ResponseData> response = NewResponse();
     ASSERT_EQ(OUTCOME(response->LoadMem(Text(kAnswer), &ret)), kOk);
     EXPECT_EQ(OUTCOME(response->WriteCurrentBlockToRegistry(&ret)), Condition(ZULERR_BAD_GUID));  // no id
-    EXPECT_FALSE(KeyExists(std::string("Software\\Tessary\\ZUL\\CheckinResult")));
+    EXPECT_FALSE(KeyExists(std::string(ProductKeys::kZUL) + "\\CheckinResult"));
 
     ASSERT_EQ(OUTCOME(response->RewindBlock(Text("Channel"), &ret)), kOk);
     EXPECT_EQ(OUTCOME(response->WriteCurrentBlockToRegistry(&ret)), kOk);

@@ -115,6 +115,7 @@ HRESULT UnregisterServer() {
         manager.Reset();
     }
 
-    UnregisterComServer(ManagerServer());
+    // The exit code is the proxy/stub library's unregistration, not this one.
+    (void)UnregisterComServer(ManagerServer());
     return UnregisterFile(SiblingOfModule(modulePath, kProxyStubLibrary).c_str());
 }

@@ -5,5 +5,5 @@
 // Registers the proxy/stub library, the COM entries, the default item installer, the preset
 // channels, the Run value, the uninstall entry and the distribution identifier. Answers the
 // process exit code.
-HRESULT RegisterServer();
-HRESULT UnregisterServer();
+[[nodiscard]] HRESULT RegisterServer();
+[[nodiscard]] HRESULT UnregisterServer();

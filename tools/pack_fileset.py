@@ -3,14 +3,16 @@
 
 The archive is the delimiter, a description cabinet holding "FS_ArchiveInfo.txt", the
 delimiter again and the payload cabinet with every file of the directory (sub-directories
-kept in the member names). Both cabinets are made with gcab, MSZIP-compressed.
+kept in the member names). Both cabinets are made with gcab, MSZIP-compressed unless --store
+asks for the payload's files to be stored as they are.
 
-    pack_fileset.py DIRECTORY --guid GUID --name NAME [--flags N] -o OUT.FileSet
+    pack_fileset.py DIRECTORY --guid GUID --name NAME [--flags N] [--store] -o OUT.FileSet
 """
 import argparse
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -55,9 +57,9 @@ def description_text(guid, name, flags, files, total_bytes):
         raise PackError("the name has characters outside the Windows code page 1252") from None
 
 
-def make_cabinet(cabinet, directory, members):
-    """gcab -c -z: MSZIP-compressed cabinet of members, named relative to directory."""
-    result = subprocess.run(["gcab", "-c", "-z", cabinet, *members], cwd=directory,
+def make_cabinet(cabinet, directory, members, compress=True):
+    """gcab -c [-z]: cabinet of members (MSZIP-compressed or stored), named relative to directory."""
+    result = subprocess.run(["gcab", "-c", *(["-z"] if compress else []), cabinet, *members], cwd=directory,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if result.returncode != 0:
         raise PackError(f"gcab failed: {result.stderr.strip()}")
@@ -68,7 +70,7 @@ def make_cabinet(cabinet, directory, members):
     return data
 
 
-def pack(directory, guid, name, flags, output):
+def pack(directory, guid, name, flags, output, store=False):
     if not os.path.isdir(directory):
         raise PackError(f"not a directory: {directory}")
     if any(c in name for c in "\r\n"):
@@ -84,11 +86,14 @@ def pack(directory, guid, name, flags, output):
         with open(os.path.join(work, DESCRIPTION_NAME), "wb") as handle:
             handle.write(description_text(canonical_guid(guid), name, flags, files, total_bytes))
         description = make_cabinet(os.path.join(work, "description.cab"), work, [DESCRIPTION_NAME])
-        payload = make_cabinet(os.path.join(work, "payload.cab"), os.path.abspath(directory), files)
+        payload = make_cabinet(os.path.join(work, "payload.cab"), os.path.abspath(directory), files,
+                               compress=not store)
 
-    # A cabinet ends where the next delimiter begins, so neither may contain one.
-    if DELIMITER in description or DELIMITER in payload:
-        raise PackError("a cabinet contains the delimiter text; the archive would be cut short")
+    # Readers take each cabinet's length from its header, so a cabinet may hold the delimiter
+    # text (a file set carrying the manager does), but the header must tell the truth.
+    for cabinet in (description, payload):
+        if len(cabinet) < 12 or struct.unpack_from("<I", cabinet, 8)[0] != len(cabinet):
+            raise PackError("gcab wrote a cabinet whose header size is not its length")
 
     partial = output + ".part"
     with open(partial, "wb") as handle:
@@ -103,13 +108,14 @@ def main(argv):
     parser.add_argument("--guid", required=True, help="GUID of the file set")
     parser.add_argument("--name", required=True, help="display name of the file set")
     parser.add_argument("--flags", type=int, default=0, help="flags of the file set (default 0)")
+    parser.add_argument("--store", action="store_true", help="store the payload's files uncompressed")
     parser.add_argument("-o", "--output", required=True, help="the .FileSet file to write")
     args = parser.parse_args(argv)
     if shutil.which("gcab") is None:
         print("pack_fileset: gcab is not installed", file=sys.stderr)
         return 2
     try:
-        count, total = pack(args.directory, args.guid, args.name, args.flags, args.output)
+        count, total = pack(args.directory, args.guid, args.name, args.flags, args.output, args.store)
     except PackError as error:
         print(f"pack_fileset: {error}", file=sys.stderr)
         return 1

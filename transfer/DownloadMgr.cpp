@@ -33,16 +33,16 @@ STDMETHODIMP DownloadMgr::DownloadFile(char* url, char* localpath, LONG bCache, 
 
     C_HttpTransfer transfer;
     if (ReadHistory()) {
-        transfer.m_dHistMean = m_dHistMean;
-        transfer.m_dHistVariation = m_dHistVariation;
+        transfer.request.m_dHistMean = m_dHistMean;
+        transfer.request.m_dHistVariation = m_dHistVariation;
     }
-    transfer.m_pszUrl = url;
-    transfer.m_hFile = file.get();
-    transfer.m_bPolite = true;
-    transfer.m_bUseCache = bCache != 0;
-    transfer.m_bResume = bResume != 0;
+    transfer.request.m_pszUrl = url;
+    transfer.request.m_hFile = file.get();
+    transfer.request.m_bPolite = true;
+    transfer.request.m_bUseCache = bCache != 0;
+    transfer.request.m_bResume = bResume != 0;
     const unsigned result = transfer.Transfer();
-    const BandwidthHistory measured{transfer.m_dMeasuredMean, transfer.m_dMeasuredVariation};
+    const BandwidthHistory measured{transfer.report.m_dMeasuredMean, transfer.report.m_dMeasuredVariation};
     transfer.Close();
     file.reset();
 

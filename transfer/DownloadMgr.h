@@ -10,9 +10,10 @@
 #include "ZULMan.h"
 #include "common/ComObject.h"
 #include "transfer/HistoricalBandwidth.h"
+#include "common/ProductKeys.h"
 
 namespace DownloadKeys {
-constexpr char kDownloadMgr[] = "Software\\Tessary\\DownloadMgr";
+inline constexpr auto& kDownloadMgr = ProductKeys::kDownloadMgr;
 constexpr char kHistoricalBandwidth[] = "HistoricalBandwidth";
 }  // namespace DownloadKeys
 

@@ -63,7 +63,7 @@ unsigned C_HttpTransfer::GetMemoryResult(const char** data, DWORD* length) const
     // Without a buffer (nothing collected, or freed by a failure) the length is 0 as well.
     const BYTE* buffer = m_pMemory.get();
     if (data) *data = reinterpret_cast<const char*>(buffer);
-    *length = buffer ? m_cbExpected : 0;
+    *length = buffer ? report.m_cbExpected : 0;
     return TRANSFER_OK;
 }
 
@@ -88,31 +88,31 @@ void C_HttpTransfer::FreeMemoryBuffer() {
 }
 
 unsigned C_HttpTransfer::Transfer() {
-    m_bProxyRetried = false;
+    report.m_bProxyRetried = false;
     unsigned result = RunExchange();
     if (result == TRANSFER_SEND_FAILED && TryProxyFallback()) result = RunExchange();
     m_pChunk.reset();
-    m_bRangeGiven = false;
+    report.m_bRangeGiven = false;
     return result;
 }
 
 unsigned C_HttpTransfer::RunExchange() {
     UrlParts url;
-    if (!m_pszUrl || !SplitUrl(m_pszUrl, url)) return TRANSFER_BAD_URL;
-    if (m_nPortOverride) {
-        if (m_nPortOverride > kMaxTcpPort) return TRANSFER_BAD_URL;
-        url.port = m_nPortOverride;
+    if (!request.m_pszUrl || !SplitUrl(request.m_pszUrl, url)) return TRANSFER_BAD_URL;
+    if (request.m_nPortOverride) {
+        if (request.m_nPortOverride > kMaxTcpPort) return TRANSFER_BAD_URL;
+        url.port = request.m_nPortOverride;
     }
     std::string rangeHeader;
-    if (m_bResume) {
+    if (request.m_bResume) {
         if (unsigned result = PrepareResume(rangeHeader)) return result;
     }
     if (unsigned result = OpenRoot()) return Finish(result);
     if (unsigned result = Connect(url.host, url.port)) return Finish(result);
     if (unsigned result = OpenRequest(url.path, url.host, rangeHeader)) return Finish(result);
 
-    if (!HttpSendRequestA(m_hRequest.get(), nullptr, 0, const_cast<void*>(m_pBody), m_cbBody)) {
-        m_dwLastError = GetLastError();
+    if (!HttpSendRequestA(m_hRequest.get(), nullptr, 0, const_cast<void*>(request.m_pBody), request.m_cbBody)) {
+        report.m_dwLastError = GetLastError();
         return Finish(TRANSFER_SEND_FAILED);
     }
     if (unsigned result = ReadStatus()) return Finish(result);
@@ -121,28 +121,28 @@ unsigned C_HttpTransfer::RunExchange() {
 
 unsigned C_HttpTransfer::PrepareResume(std::string& rangeHeader) {
     if (!HasFile()) return TRANSFER_RESUME_NO_FILE;
-    if (m_bPost) return TRANSFER_RESUME_WITH_POST;
+    if (request.m_bPost) return TRANSFER_RESUME_WITH_POST;
     if (m_bToMemory) return TRANSFER_RESUME_TO_MEMORY;
-    if (!m_bRangeGiven) {
+    if (!report.m_bRangeGiven) {
         DWORD high = 0;
         SetLastError(NO_ERROR);
-        const DWORD size = GetFileSize(m_hFile, &high);
+        const DWORD size = GetFileSize(request.m_hFile, &high);
         if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-            m_dwLastError = GetLastError();
+            report.m_dwLastError = GetLastError();
             return TRANSFER_FILE_SIZE_FAILED;
         }
         // A range can only start inside the 31-bit span that the request can name.
         if (high != 0 || size > kResumeRangeEnd) {
-            m_dwLastError = ERROR_FILE_TOO_LARGE;
+            report.m_dwLastError = ERROR_FILE_TOO_LARGE;
             return TRANSFER_FILE_SIZE_FAILED;
         }
-        m_nRangeStart = size;
-        m_nRangeEnd = kResumeRangeEnd;
+        report.m_nRangeStart = size;
+        report.m_nRangeEnd = kResumeRangeEnd;
     }
-    m_nResumeStart = m_nRangeStart;
+    m_nResumeStart = report.m_nRangeStart;
     char header[64];
     std::snprintf(header, sizeof(header), "Range: bytes=%lu-%lu\r\n",
-                  static_cast<unsigned long>(m_nRangeStart), static_cast<unsigned long>(m_nRangeEnd));
+                  static_cast<unsigned long>(report.m_nRangeStart), static_cast<unsigned long>(report.m_nRangeEnd));
     rangeHeader = header;
     return TRANSFER_OK;
 }
@@ -154,14 +154,14 @@ unsigned C_HttpTransfer::OpenRoot() {
     m_hRoot.reset(InternetOpenA(agent.c_str(), named ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_PRECONFIG,
                                 named ? m_pszProxy.c_str() : nullptr, nullptr, 0));
     if (!m_hRoot) {
-        m_dwLastError = GetLastError();
+        report.m_dwLastError = GetLastError();
         return TRANSFER_OPEN_FAILED;
     }
     return TRANSFER_OK;
 }
 
 unsigned C_HttpTransfer::Connect(const std::string& host, uint32_t port) {
-    if (m_bKeepConnection) {
+    if (request.m_bKeepConnection) {
         if (m_hConnection && (lstrcmpiA(m_pszConnHost.c_str(), host.c_str()) != 0 || m_nConnPort != port))
             m_hConnection.reset();
         m_pszConnHost = host;
@@ -173,7 +173,7 @@ unsigned C_HttpTransfer::Connect(const std::string& host, uint32_t port) {
     m_hConnection.reset(InternetConnectA(m_hRoot.get(), host.c_str(), static_cast<INTERNET_PORT>(port),
                                          nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!m_hConnection) {
-        m_dwLastError = GetLastError();
+        report.m_dwLastError = GetLastError();
         return TRANSFER_CONNECT_FAILED;
     }
     return TRANSFER_OK;
@@ -182,18 +182,18 @@ unsigned C_HttpTransfer::Connect(const std::string& host, uint32_t port) {
 unsigned C_HttpTransfer::OpenRequest(const std::string& path, const std::string& host,
                                      const std::string& rangeHeader) {
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
-    if (!m_bUseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-    m_hRequest.reset(HttpOpenRequestA(m_hConnection.get(), m_bPost ? "POST" : "GET", path.c_str(),
-                                      m_bResume ? kHttpVersion11 : nullptr, nullptr, nullptr, flags, 0));
+    if (!request.m_bUseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    m_hRequest.reset(HttpOpenRequestA(m_hConnection.get(), request.m_bPost ? "POST" : "GET", path.c_str(),
+                                      request.m_bResume ? kHttpVersion11 : nullptr, nullptr, nullptr, flags, 0));
     if (!m_hRequest) {
-        m_dwLastError = GetLastError();
+        report.m_dwLastError = GetLastError();
         return TRANSFER_REQUEST_FAILED;
     }
-    if (m_bResume) {
+    if (request.m_bResume) {
         if (unsigned result = AddHeader(kAcceptRangesHeader)) return result;
         if (unsigned result = AddHeader(rangeHeader)) return result;
     }
-    if (m_bPost) {
+    if (request.m_bPost) {
         if (unsigned result = AddHeader(kFormContentType)) return result;
     }
     return AddHeader("Host: " + host + "\r\n");
@@ -202,26 +202,26 @@ unsigned C_HttpTransfer::OpenRequest(const std::string& path, const std::string&
 unsigned C_HttpTransfer::AddHeader(const std::string& header) {
     if (!HttpAddRequestHeadersA(m_hRequest.get(), header.c_str(), static_cast<DWORD>(header.size()),
                                 HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE)) {
-        m_dwLastError = GetLastError();
+        report.m_dwLastError = GetLastError();
         return TRANSFER_ADD_HEADER_FAILED;
     }
     return TRANSFER_OK;
 }
 
 bool C_HttpTransfer::TryProxyFallback() {
-    if (m_bProxyRetried || !IsNetscapeDefault()) return false;
+    if (report.m_bProxyRetried || !IsNetscapeDefault()) return false;
     unsigned type = 0;
     char host[kNetscapeTextMax + 1] = {};
     unsigned short port = 0;
     ReadNetscapeProxy(&type, host, &port);
     if (type == kNetscapeProxyAutoConfig) {
         // The configuration URL now sits in the system's settings; a fresh root handle reads them.
-        m_bProxyRetried = true;
+        report.m_bProxyRetried = true;
         CloseHandles();
         return true;
     }
     if (type == kNetscapeProxyManual && host[0]) {
-        m_bProxyRetried = true;
+        report.m_bProxyRetried = true;
         return SetProxy(host, port) == TRANSFER_OK;
     }
     return false;

@@ -3,8 +3,8 @@
 // pauses between reads. When a request cannot be sent and Netscape is the default browser, the
 // exchange is tried once more through Netscape's proxy.
 //
-// The caller creates the object for one exchange, fills the public members, calls Transfer()
-// and reads the results; Close() (or destruction) releases everything. A fast (not polite)
+// The caller creates the object for one exchange, fills `request`, calls Transfer() and reads
+// `report`; Close() (or destruction) releases everything. A fast (not polite)
 // download into a file writes on a thread of its own while it reads the next chunk; that thread
 // lives only within Transfer(). Everything else runs on the caller's thread alone.
 #pragma once
@@ -60,35 +60,39 @@ public:
     const C_TransferRateMeter& meter() const { return m_meter; }
     const char* proxy() const { return m_pszProxy.empty() ? nullptr : m_pszProxy.c_str(); }
 
-    // Request, filled by the caller.
-    const char* m_pszUrl = nullptr;
-    DWORD m_nPortOverride = 0;
-    HANDLE m_hFile = nullptr;  // none or INVALID_HANDLE_VALUE: nothing is written
-    bool m_bUseCache = true;
-    bool m_bKeepConnection = true;
-    bool m_bPost = false;
-    const void* m_pBody = nullptr;
-    DWORD m_cbBody = 0;
-    bool m_bResume = false;
-    bool m_bPolite = false;
-    HANDLE m_hCancelEvent = nullptr;
-    TransferProgressFn m_pfnProgress = nullptr;
-    double m_dHistMean = 0.0;
-    double m_dHistVariation = 99999.0;
+    // What the caller sets before Transfer().
+    struct Request {
+        const char* m_pszUrl = nullptr;
+        DWORD m_nPortOverride = 0;
+        HANDLE m_hFile = nullptr;  // none or INVALID_HANDLE_VALUE: nothing is written
+        bool m_bUseCache = true;
+        bool m_bKeepConnection = true;
+        bool m_bPost = false;
+        const void* m_pBody = nullptr;
+        DWORD m_cbBody = 0;
+        bool m_bResume = false;
+        bool m_bPolite = false;
+        HANDLE m_hCancelEvent = nullptr;
+        TransferProgressFn m_pfnProgress = nullptr;
+        double m_dHistMean = 0.0;
+        double m_dHistVariation = 99999.0;
+        DWORD m_cbChunk = 0;  // 0 = by mode (see kDefaultChunkSize); the transfer then stores its choice
+    } request;
 
-    // Results.
-    double m_dMeasuredMean = 0.0;
-    double m_dMeasuredVariation = 0.0;
-    bool m_bProxyRetried = false;
-    DWORD m_cbExpected = 0;
-    DWORD m_cbDone = 0;
-    DWORD m_cbLastRead = 0;
-    DWORD m_cbChunk = 0;  // 0 = by mode, see kDefaultChunkSize
-    DWORD m_nRangeStart = 0;
-    DWORD m_nRangeEnd = 0;
-    bool m_bRangeGiven = false;
-    DWORD m_dwStatus = 0;
-    DWORD m_dwLastError = 0;
+    // What the transfer reports, during (for the progress callback) and after Transfer().
+    struct Report {
+        double m_dMeasuredMean = 0.0;
+        double m_dMeasuredVariation = 0.0;
+        bool m_bProxyRetried = false;
+        DWORD m_cbExpected = 0;
+        DWORD m_cbDone = 0;
+        DWORD m_cbLastRead = 0;
+        DWORD m_nRangeStart = 0;
+        DWORD m_nRangeEnd = 0;
+        bool m_bRangeGiven = false;
+        DWORD m_dwStatus = 0;
+        DWORD m_dwLastError = 0;
+    } report;
 
 private:
     unsigned RunExchange();
@@ -113,7 +117,7 @@ private:
     unsigned Finish(unsigned result);
     void CloseHandles();
     void FreeMemoryBuffer();
-    bool HasFile() const { return m_hFile && m_hFile != INVALID_HANDLE_VALUE; }
+    bool HasFile() const { return request.m_hFile && request.m_hFile != INVALID_HANDLE_VALUE; }
     RateMeterBinding MeterBinding();
 
     std::string m_pszConnHost;

@@ -36,7 +36,7 @@ bool QueryHeaderText(HINTERNET request, DWORD query, char* buffer, DWORD size, D
 }  // namespace
 
 RateMeterBinding C_HttpTransfer::MeterBinding() {
-    return {m_bPolite, m_dHistMean, m_dHistVariation, m_dMeasuredMean, m_dMeasuredVariation};
+    return {request.m_bPolite, request.m_dHistMean, request.m_dHistVariation, report.m_dMeasuredMean, report.m_dMeasuredVariation};
 }
 
 unsigned C_HttpTransfer::ReadStatus() {
@@ -44,10 +44,10 @@ unsigned C_HttpTransfer::ReadStatus() {
     DWORD size = sizeof(status);
     if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                         nullptr)) {
-        m_dwLastError = GetLastError();
+        report.m_dwLastError = GetLastError();
         return TRANSFER_STATUS_FAILED;
     }
-    m_dwStatus = status;
+    report.m_dwStatus = status;
     return IsErrorStatus(status) ? TRANSFER_HTTP_ERROR : TRANSFER_OK;
 }
 
@@ -58,14 +58,14 @@ unsigned C_HttpTransfer::ReadAnswerHeaders() {
     m_cbReceived = 0;
 
     bool readLength = true;
-    if (m_bResume) {
-        if (m_dwStatus == kStatusPartialContent) {
+    if (request.m_bResume) {
+        if (report.m_dwStatus == kStatusPartialContent) {
             if (unsigned result = ReadPartialAnswer(readLength)) return result;
-        } else if (m_dwStatus == kStatusRangeNotSatisfiable) {
+        } else if (report.m_dwStatus == kStatusRangeNotSatisfiable) {
             // Nothing lies past the end of the file: it is complete, and the error page that
             // comes with the answer must not be written into it.
             m_bSkipBody = true;
-            m_cbDone = m_nResumeStart;
+            report.m_cbDone = m_nResumeStart;
             readLength = false;
         } else {
             // The whole body comes: it replaces the file from its start.
@@ -74,9 +74,9 @@ unsigned C_HttpTransfer::ReadAnswerHeaders() {
     }
     if (readLength) {
         if (unsigned result = ReadContentLength()) return result;
-        m_cbDone = 0;
+        report.m_cbDone = 0;
     }
-    if (HasNoBody(m_dwStatus)) m_bAnnounced = false;
+    if (HasNoBody(report.m_dwStatus)) m_bAnnounced = false;
     ReadTransferEncoding();
     return TRANSFER_OK;
 }
@@ -87,7 +87,7 @@ unsigned C_HttpTransfer::ReadPartialAnswer(bool& fromStart) {
     ContentRange range;
     if (!QueryHeaderText(m_hRequest.get(), HTTP_QUERY_CONTENT_RANGE, text, sizeof(text), error)) {
         if (error != ERROR_HTTP_HEADER_NOT_FOUND) {
-            m_dwLastError = error;
+            report.m_dwLastError = error;
             return TRANSFER_RANGE_FAILED;
         }
         range.first = 0;  // no range named: the body starts the file anew
@@ -101,8 +101,8 @@ unsigned C_HttpTransfer::ReadPartialAnswer(bool& fromStart) {
     fromStart = range.first == 0;
     if (fromStart) return TRANSFER_OK;
 
-    m_cbDone = range.first;
-    m_nRangeEnd = m_cbExpected = range.last;
+    report.m_cbDone = range.first;
+    report.m_nRangeEnd = report.m_cbExpected = range.last;
     m_bAnnounced = true;
     m_cbAnnounced = uint64_t{range.last} - range.first + 1;
     return TRANSFER_OK;
@@ -111,15 +111,15 @@ unsigned C_HttpTransfer::ReadPartialAnswer(bool& fromStart) {
 unsigned C_HttpTransfer::ReadContentLength() {
     char text[kHeaderTextBuffer] = {};
     DWORD error = 0;
-    m_cbExpected = kAssumedContentLength;
+    report.m_cbExpected = kAssumedContentLength;
     if (!QueryHeaderText(m_hRequest.get(), HTTP_QUERY_CONTENT_LENGTH, text, sizeof(text), error)) {
         if (error == ERROR_HTTP_HEADER_NOT_FOUND) return TRANSFER_OK;
-        m_dwLastError = error;
+        report.m_dwLastError = error;
         return TRANSFER_LENGTH_FAILED;
     }
     uint64_t length = 0;
     if (!ParseContentLength(text, length)) return TRANSFER_OK;  // unreadable: as if absent
-    m_cbExpected = length > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(length);
+    report.m_cbExpected = length > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(length);
     m_bAnnounced = true;
     m_cbAnnounced = length;
     return TRANSFER_OK;
@@ -139,10 +139,10 @@ unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
     // With the high part given, the low part counts as an unsigned 32-bit offset.
     LONG high = 0;
     SetLastError(NO_ERROR);
-    if ((SetFilePointer(m_hFile, static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+    if ((SetFilePointer(request.m_hFile, static_cast<LONG>(offset), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
          GetLastError() != NO_ERROR) ||
-        (truncate && !SetEndOfFile(m_hFile))) {
-        m_dwLastError = GetLastError();
+        (truncate && !SetEndOfFile(request.m_hFile))) {
+        report.m_dwLastError = GetLastError();
         return TRANSFER_SEEK_FAILED;
     }
     return TRANSFER_OK;
@@ -151,45 +151,45 @@ unsigned C_HttpTransfer::PositionFile(uint32_t offset, bool truncate) {
 unsigned C_HttpTransfer::PrepareBuffers(C_OverlappedFileWriter& writer) {
     // Fast downloads into a file read the next chunk while the last one is written; when the
     // writer cannot start, the chunks are written here, one after the other with the reads.
-    const bool fastToFile = !m_bToMemory && !m_bPolite && HasFile();
-    if (m_cbChunk == 0)
-        m_cbChunk = m_bPolite ? kDefaultChunkSize : fastToFile ? kFastFileChunkSize : kFastChunkSize;
-    const bool overlapped = fastToFile && writer.Start(m_hFile, m_cbChunk);
+    const bool fastToFile = !m_bToMemory && !request.m_bPolite && HasFile();
+    if (request.m_cbChunk == 0)
+        request.m_cbChunk = request.m_bPolite ? kDefaultChunkSize : fastToFile ? kFastFileChunkSize : kFastChunkSize;
+    const bool overlapped = fastToFile && writer.Start(request.m_hFile, request.m_cbChunk);
     if (!m_bToMemory && !overlapped) {
-        m_pChunk.reset(new (std::nothrow) BYTE[m_cbChunk]);
+        m_pChunk.reset(new (std::nothrow) BYTE[request.m_cbChunk]);
         if (!m_pChunk) {
-            m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+            report.m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
             return TRANSFER_OUT_OF_MEMORY;
         }
     }
-    m_env.SetCancelEvent(m_hCancelEvent);
-    m_meter.Begin(MeterBinding(), m_cbDone);
+    m_env.SetCancelEvent(request.m_hCancelEvent);
+    m_meter.Begin(MeterBinding(), report.m_cbDone);
     return TRANSFER_OK;
 }
 
 // Before every read in memory mode: the expected size doubles until it covers what arrived, and
 // the buffer must hold a chunk beyond it plus the closing 0 byte.
 unsigned C_HttpTransfer::GrowMemoryBuffer() {
-    uint64_t expected = m_cbExpected;
-    while (expected < m_cbDone) expected = expected ? expected * 2 : m_cbDone;
+    uint64_t expected = report.m_cbExpected;
+    while (expected < report.m_cbDone) expected = expected ? expected * 2 : report.m_cbDone;
     if (expected > kMaxMemoryBody) {
-        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        report.m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
         return TRANSFER_OUT_OF_MEMORY;
     }
-    const uint64_t needed = uint64_t{m_cbChunk} + expected + 1;
+    const uint64_t needed = uint64_t{request.m_cbChunk} + expected + 1;
     if (needed > 0xFFFFFFFFu) {  // the capacity is a 32-bit count, as on a 32-bit system
-        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        report.m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
         return TRANSFER_OUT_OF_MEMORY;
     }
-    m_cbExpected = static_cast<DWORD>(expected);
+    report.m_cbExpected = static_cast<DWORD>(expected);
     if (needed <= m_cbMemCapacity) return TRANSFER_OK;
 
     std::unique_ptr<BYTE[]> grown(new (std::nothrow) BYTE[static_cast<size_t>(needed)]);
     if (!grown) {
-        m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
+        report.m_dwLastError = ERROR_NOT_ENOUGH_MEMORY;
         return TRANSFER_OUT_OF_MEMORY;
     }
-    if (m_pMemory && m_cbDone) std::memcpy(grown.get(), m_pMemory.get(), m_cbDone);
+    if (m_pMemory && report.m_cbDone) std::memcpy(grown.get(), m_pMemory.get(), report.m_cbDone);
     m_pMemory = std::move(grown);
     m_cbMemCapacity = static_cast<DWORD>(needed);
     return TRANSFER_OK;
@@ -197,8 +197,8 @@ unsigned C_HttpTransfer::GrowMemoryBuffer() {
 
 unsigned C_HttpTransfer::WriteChunk(const BYTE* data, DWORD count) {
     DWORD written = 0;
-    if (!WriteFile(m_hFile, data, count, &written, nullptr) || written != count) {
-        m_dwLastError = GetLastError();
+    if (!WriteFile(request.m_hFile, data, count, &written, nullptr) || written != count) {
+        report.m_dwLastError = GetLastError();
         return TRANSFER_WRITE_FAILED;
     }
     return TRANSFER_OK;
@@ -207,10 +207,10 @@ unsigned C_HttpTransfer::WriteChunk(const BYTE* data, DWORD count) {
 unsigned C_HttpTransfer::ReadBody() {
     if (unsigned result = ReadAnswerHeaders()) return result;
     if (m_bSkipBody) {
-        m_cbExpected = m_cbDone;
+        report.m_cbExpected = report.m_cbDone;
         return TRANSFER_OK;
     }
-    const DWORD firstByte = m_cbDone;
+    const DWORD firstByte = report.m_cbDone;
     C_OverlappedFileWriter writer;
     if (unsigned result = PrepareBuffers(writer)) return result;
     unsigned result = ReadChunks(writer);
@@ -218,18 +218,18 @@ unsigned C_HttpTransfer::ReadBody() {
     // write comes first, as it would have stopped the reads had it happened at once; the count
     // then names the bytes that reached the file.
     if (writer.Finish() != ERROR_SUCCESS) {
-        m_dwLastError = writer.error();
-        m_cbDone = static_cast<DWORD>(firstByte + writer.written());
+        report.m_dwLastError = writer.error();
+        report.m_cbDone = static_cast<DWORD>(firstByte + writer.written());
         return TRANSFER_WRITE_FAILED;
     }
     if (result) return result;
 
     if (m_bAnnounced && m_cbReceived < m_cbAnnounced) {
-        m_dwLastError = ERROR_INTERNET_CONNECTION_ABORTED;
+        report.m_dwLastError = ERROR_INTERNET_CONNECTION_ABORTED;
         return TRANSFER_READ_FAILED;
     }
-    m_cbExpected = m_cbDone;
-    if (m_bToMemory) m_pMemory[m_cbDone] = 0;
+    report.m_cbExpected = report.m_cbDone;
+    if (m_bToMemory) m_pMemory[report.m_cbDone] = 0;
     return TRANSFER_OK;
 }
 
@@ -237,7 +237,7 @@ unsigned C_HttpTransfer::ReadBody() {
 unsigned C_HttpTransfer::NextTarget(C_OverlappedFileWriter& writer, BYTE*& target) {
     if (m_bToMemory) {
         if (unsigned result = GrowMemoryBuffer()) return result;
-        target = m_pMemory.get() + m_cbDone;
+        target = m_pMemory.get() + report.m_cbDone;
     } else if (writer.running()) {
         target = writer.NextBuffer();
         if (!target) return TRANSFER_WRITE_FAILED;  // the writer's error is taken up by ReadBody
@@ -252,22 +252,22 @@ unsigned C_HttpTransfer::ReadChunks(C_OverlappedFileWriter& writer) {
         BYTE* target = nullptr;
         if (unsigned result = NextTarget(writer, target)) return result;
         DWORD count = 0;
-        if (!InternetReadFile(m_hRequest.get(), target, m_cbChunk, &count)) {
-            m_dwLastError = GetLastError();
+        if (!InternetReadFile(m_hRequest.get(), target, request.m_cbChunk, &count)) {
+            report.m_dwLastError = GetLastError();
             return TRANSFER_READ_FAILED;
         }
-        m_cbLastRead = count;
+        report.m_cbLastRead = count;
         if (count == 0) return TRANSFER_OK;
         if (writer.running()) {
             writer.Queue(count);
         } else if (HasFile()) {
             if (unsigned result = WriteChunk(target, count)) return result;
         }
-        m_cbDone += count;
+        report.m_cbDone += count;
         m_cbReceived += count;
-        m_meter.TakeSample(MeterBinding(), m_cbDone);
-        if (m_pfnProgress) m_pfnProgress(this);
-        if (m_hCancelEvent && WaitForSingleObject(m_hCancelEvent, 0) == WAIT_OBJECT_0) return TRANSFER_CANCELLED;
-        m_meter.Throttle(MeterBinding(), m_cbDone, count);
+        m_meter.TakeSample(MeterBinding(), report.m_cbDone);
+        if (request.m_pfnProgress) request.m_pfnProgress(this);
+        if (request.m_hCancelEvent && WaitForSingleObject(request.m_hCancelEvent, 0) == WAIT_OBJECT_0) return TRANSFER_CANCELLED;
+        m_meter.Throttle(MeterBinding(), report.m_cbDone, count);
     }
 }

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
     FileSetDescription description;
-    ParseFileSetDescription(text, size, &description);
+    (void)ParseFileSetDescription(text, size, &description);
 
     std::string name(text, size);
     std::string target;

@@ -10,14 +10,15 @@
 
 #include "common/ProgramTestSupport.h"
 #include "tests/integration/transfer_test_support.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kTessary[] = "Software\\Tessary";
-const char kZUL[] = "Software\\Tessary\\ZUL";
-const char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr auto& kCheckin = ProductKeys::kCheckin;
 const char kInstallerSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E01}";  // TestInstall.exe + setup.dat
 const char kChannelSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E02}";    // readme.txt, docs\about.txt
 const char kChannel[] = "{6F4E2D10-1111-4A2B-8C3D-4E5F60718201}";
@@ -98,7 +99,7 @@ protected:
         ASSERT_TRUE(info.hProcess);
         for (int i = 0; i < 300 && !done(); ++i) Sleep(100);
         Sleep(500);
-        PostToAll("ZULMan.exe", 0x8001);
+        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
         EXPECT_EQ(WaitForSingleObject(info.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);

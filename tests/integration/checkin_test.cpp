@@ -7,15 +7,16 @@
 #include <cstdlib>
 
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kTessary[] = "Software\\Tessary";
-const char kZUL[] = "Software\\Tessary\\ZUL";
-const char kCheckin[] = "Software\\Tessary\\ZUL\\Checkin";
-const char kChannel[] = "Software\\Tessary\\ZUL\\Channel\\";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr auto& kCheckin = ProductKeys::kCheckin;
+const std::string kChannel = std::string(ProductKeys::kChannels) + "\\";
 const char kMachine[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
 const char kItem[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B10}";
 constexpr unsigned long long kMinute = 60000;
@@ -88,7 +89,7 @@ protected:
         ASSERT_TRUE(info.hProcess);
         for (int i = 0; i < 150 && !done(); ++i) Sleep(100);
         Sleep(300);
-        PostToAll("ZULMan.exe", 0x8001);
+        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
         EXPECT_EQ(WaitForSingleObject(stopped, 8000), static_cast<DWORD>(WAIT_OBJECT_0));
         EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
@@ -126,6 +127,19 @@ TEST_F(CheckinTest, DueCheckinWithOkAnswerStoresTheIntervalAndClearsInstalledIte
     EXPECT_EQ(Schedule("ChannelCheckinInterval"), "1440");
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or(""), "");
+}
+
+TEST_F(CheckinTest, OkAnswerKeepsAPendingListTooLongToRead) {
+    AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
+    WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
+    std::string pending;
+    while (pending.size() <= (1u << 20)) pending += std::string(kItem) + ",{11111111-1111-1111-1111-111111111111};";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems", pending);
+    Script(OkAnswer("1440"));
+    RunUntilRequests(1);
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), pending);
 }
 
 TEST_F(CheckinTest, RequestListsChannelsByPriorityByteForByte) {
@@ -235,12 +249,11 @@ TEST_F(CheckinTest, BadAnswersEndInTheirScheduledOutcomes) {
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
     EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
-    // A repeated result block: the first one counts; a negative interval is kept as the unsigned
-    // number it reads as, without wrapping the stored time.
+    // A repeated result block: the first one counts; a negative interval reads as the default.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=-5\r\n}\r\nCheckinResult\r\n{\r\nStatus=ok\r\nInterval=30\r\n}\r\n"}])", 3);
     EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "4294967291");
-    EXPECT_EQ(nextAfterLast(), 4294967291ull * kMinute);
+    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
+    EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
     // An interval beyond 32 bits reads as the largest signed number.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=99999999999\r\n}\r\n"}])", 4);

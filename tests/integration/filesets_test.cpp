@@ -15,6 +15,7 @@
 #include "manager/ZULManager.h"
 #include "common/ProgramTestSupport.h"
 #include "transfer_test_support.h"
+#include "common/ProductKeys.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
@@ -28,9 +29,9 @@ constexpr char kAlphaName[] = "Alpha Set";
 constexpr char kBetaName[] = "Beta Set";
 constexpr char kItem[] = "{3C4D5E6F-7081-4293-A4B5-C6D7E8F90A1B}";
 
-constexpr char kTessary[] = "Software\\Tessary";
-constexpr char kZUL[] = "Software\\Tessary\\ZUL";
-constexpr char kDownloadMgrKey[] = "Software\\Tessary\\DownloadMgr";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr auto& kDownloadMgrKey = ProductKeys::kDownloadMgr;
 constexpr char kHistory[] = "HistoricalBandwidth";
 // Served by nginx under its /paced/ limit of 256 KB/s: long enough for a measuring period.
 constexpr char kLongFile[] = "paced/zul-filesets-long.bin";

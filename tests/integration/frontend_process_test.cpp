@@ -88,7 +88,7 @@ TEST_F(FrontendProcess, RegServerWritesItsEntriesAndItemTypesAndTheManagerActiva
     // The manager, in its own process, activates the installer in a ZULVelorin server for an
     // item of the notification type and hands its answer on: the item names no channel.
     const char item[] = "{0C1D2E3F-4A5B-4C6D-8E7F-901A2B3C4D5E}";
-    WriteString(HKEY_LOCAL_MACHINE, std::string("Software\\Tessary\\ZUL\\Item\\") + item, "Type", kItemTypes[0]);
+    WriteString(HKEY_LOCAL_MACHINE, std::string(ProductKeys::kItems) + "\\" + item, "Type", kItemTypes[0]);
     ZULError ret = ZULERR_SUCCESS;
     EXPECT_EQ(Manager()->UninstallItem(const_cast<char*>(item), &ret), S_FALSE);
     EXPECT_EQ(ret, ZULERR_NOT_FOUND);
@@ -240,7 +240,7 @@ TEST_F(FrontendProcess, ServerStartWithoutClientsStaysUntilShutDown) {
     const UniqueHandle process(info.hProcess), thread(info.hThread);
     ASSERT_TRUE(process);
     EXPECT_EQ(WaitForSingleObject(process.get(), 3000), static_cast<DWORD>(WAIT_TIMEOUT));
-    PostToAll("ZULVelorin.exe", 0x8013);
+    PostToAll("ZULVelorin.exe", VELORIN_MSG_SHUTDOWN_ALT);
     EXPECT_EQ(WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD code = 99;
     GetExitCodeProcess(process.get(), &code);

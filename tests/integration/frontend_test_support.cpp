@@ -24,7 +24,7 @@ std::string ReadText(const std::string& path) {
 }
 
 void StopAllFrontends() {
-    PostToAll("ZULVelorin.exe", 0x8012);
+    PostToAll("ZULVelorin.exe", VELORIN_MSG_SHUTDOWN);
     for (int i = 0; i < 50 && !FindProcesses("ZULVelorin.exe").empty(); ++i) Sleep(100);
     for (DWORD id : FindProcesses("ZULVelorin.exe")) {
         const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
@@ -106,7 +106,7 @@ void FrontendTest::SetUp() {
     StopAllManagers();
     DeleteTree(HKEY_LOCAL_MACHINE, kVelorinKey);
     DeleteTree(HKEY_LOCAL_MACHINE, kChannelKey);
-    DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL\\Item");
+    DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kItems);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin");
     startMenu = CommonStartMenu();
     RemoveTree(startMenu + "\\Programs\\Ludora");

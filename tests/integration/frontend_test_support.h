@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ProductKeys.h"
+#include "frontend/VelorinIds.h"
 
 namespace frontendtest {
 
-constexpr char kVelorinKey[] = "Software\\Tessary\\Velorin";
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kChannelKey[] = "Software\\Tessary\\ZUL\\Channel";
+constexpr const char* kVelorinKey = VelorinIds::kSettingsKey;
+constexpr const char* kRunKey = ProductKeys::kRun;
+constexpr const char* kChannelKey = ProductKeys::kChannels;
 
 class FrontendTest : public ::testing::Test {
 protected:

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kTessary[] = "Software\\Tessary";
-const char kZUL[] = "Software\\Tessary\\ZUL";
-const char kChannels[] = "Software\\Tessary\\ZUL\\Channel";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr auto& kChannels = ProductKeys::kChannels;
 const char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
 // The test archives of the manager tests (bin\testdata\manager).
 const char kChannelSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E02}";

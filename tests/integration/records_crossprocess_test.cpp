@@ -10,6 +10,7 @@
 
 #include "ZULMan.h"
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
@@ -19,9 +20,9 @@ namespace {
 constexpr char kItemId[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
 constexpr char kFileSetId[] = "{5D8C1F33-0B7A-4E21-9C3D-2F6A8B9E0C11}";
 constexpr char kChannelId[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
-const std::string kFileSetKey = std::string("Software\\Tessary\\ZUL\\FS_Info\\") + kFileSetId;
-const std::string kChannelKey = std::string("Software\\Tessary\\ZUL\\Channel\\") + kChannelId;
-const std::string kItemKey = std::string("Software\\Tessary\\ZUL\\Item\\") + kItemId;
+const std::string kFileSetKey = std::string(ProductKeys::kFileSets) + "\\" + kFileSetId;
+const std::string kChannelKey = std::string(ProductKeys::kChannels) + "\\" + kChannelId;
+const std::string kItemKey = std::string(ProductKeys::kItems) + "\\" + kItemId;
 
 // Longer than a marshalling buffer's first guess, with characters beyond ASCII.
 const std::string kLongValue = std::string(900, 'v') + "\xE9\xFC";
@@ -44,10 +45,10 @@ class RecordsCrossProcess : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary");
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kTessary);
         ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
     }
-    static void TearDownTestSuite() { DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary"); }
+    static void TearDownTestSuite() { DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kTessary); }
 
     void SetUp() override {
         StopAllManagers();
@@ -60,9 +61,9 @@ protected:
         m_manager.Reset();
         CoUninitialize();
         StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL\\Item");
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL\\FS_Info");
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL\\Channel");
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kItems);
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kFileSets);
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kChannels);
     }
 
     ComPtr<I_ZULManager> m_manager;
@@ -139,11 +140,14 @@ TEST_F(RecordsCrossProcess, ItemRecordIsEditedAndEnumeratedFromTheClient) {
     EXPECT_EQ(ret, ZULERR_NOT_FOUND);
     EXPECT_EQ(text, nullptr);
 
-    // A bad id reaches the client as the GUID parser's result, without an object.
+    // A bad id reaches the client as S_FALSE with ZULERR_BAD_GUID, without an object.
     ComPtr<I_ZULItem> none;
-    EXPECT_EQ(m_manager->GetItemInfo(Text("{A1E29D92}"), none.GetAddressOf(), &ret), E_INVALIDARG);
+    EXPECT_EQ(m_manager->GetItemInfo(Text("{A1E29D92}"), none.GetAddressOf(), &ret), S_FALSE);
     EXPECT_EQ(ret, ZULERR_BAD_GUID);
     EXPECT_FALSE(none);
+    ComPtr<I_ChannelInfo> noChannel;
+    EXPECT_EQ(m_manager->GetChannelInfo(Text("{A1E29D92-F94C-3D9C-CF8D-E58406789B1G}"), noChannel.GetAddressOf(), &ret), S_FALSE);
+    EXPECT_EQ(ret, ZULERR_BAD_GUID);
 
     ComPtr<I_ItemEnum> items;
     ASSERT_EQ(m_manager->EnumItems(items.GetAddressOf(), &ret), S_OK);

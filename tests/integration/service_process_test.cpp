@@ -7,14 +7,15 @@
 
 #include "ZULMan.h"
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
 
 namespace {
 
-const char kZUL[] = "Software\\Tessary\\ZUL";
-constexpr UINT kShutdown = 0x8001;
+constexpr auto& kZUL = ProductKeys::kZUL;
+constexpr UINT kShutdown = ZULM_MSG_SHUTDOWN;
 
 DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
     if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return 999;
@@ -27,7 +28,7 @@ class ServiceProcess : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary");
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kTessary);
         ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
     }
     void SetUp() override {

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kZUL[] = "Software\\Tessary\\ZUL";
+constexpr auto& kZUL = ProductKeys::kZUL;
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL";
 const char kManagerClsid[] = "{A8A29C11-24A3-2E3D-2CDA-E9F333B92BB5}";
@@ -33,7 +34,7 @@ class ServiceRegistration : public ::testing::Test {
 protected:
     void SetUp() override {
         StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Tessary");
+        DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kTessary);
         DeleteValue(HKEY_LOCAL_MACHINE, kRun, "ZULM");
         DeleteTree(HKEY_LOCAL_MACHINE, kUninstall);
         managerDir = MakeScratchDirectory("managerdir");
@@ -117,7 +118,7 @@ TEST_F(ServiceRegistration, RegServerFollowedByAnotherWordRegistersNothing) {
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 3000), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kRun, "ZULM"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
-    PostToAll("ZULMan.exe", 0x8001);
+    PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD code = 99;
     GetExitCodeProcess(info.hProcess, &code);

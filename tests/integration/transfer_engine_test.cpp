@@ -16,7 +16,7 @@ DWORD g_lastChunk = 0;
 
 int CountProgress(C_HttpTransfer* transfer) {
     ++g_progressCalls;
-    g_lastChunk = transfer->m_cbLastRead;
+    g_lastChunk = transfer->report.m_cbLastRead;
     return 0;
 }
 
@@ -37,15 +37,15 @@ TEST(HttpTransferEngine, GetsAFileFromNginx) {
     ScratchFile file("get.bin");
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
     g_progressCalls = 0;
-    t.m_pfnProgress = CountProgress;
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-    EXPECT_EQ(t.m_dwStatus, 200u);
-    EXPECT_EQ(t.m_cbDone, 300000u);
-    EXPECT_EQ(t.m_cbExpected, 300000u);
-    EXPECT_EQ(t.m_cbLastRead, 0u);
+    t.request.m_pfnProgress = CountProgress;
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+    EXPECT_EQ(t.report.m_dwStatus, 200u);
+    EXPECT_EQ(t.report.m_cbDone, 300000u);
+    EXPECT_EQ(t.report.m_cbExpected, 300000u);
+    EXPECT_EQ(t.report.m_cbLastRead, 0u);
     EXPECT_GE(g_progressCalls, 1);
     EXPECT_EQ(file.Contents(), source);
 }
@@ -55,16 +55,16 @@ TEST(HttpTransferEngine, ResumesA1000BytePrefixWithARange) {
     ScratchFile file("resume.bin", std::vector<uint8_t>(source.begin(), source.begin() + 1000));
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_bResume = true;
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-    EXPECT_EQ(t.m_dwStatus, 206u);
-    EXPECT_EQ(t.m_nRangeStart, 1000u);
-    EXPECT_EQ(t.m_nRangeEnd, 299999u);  // the end the server named
-    EXPECT_EQ(t.m_cbDone, 300000u);     // the resumed prefix counts
-    EXPECT_EQ(t.m_cbExpected, 300000u);
-    EXPECT_FALSE(t.m_bRangeGiven);
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_bResume = true;
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+    EXPECT_EQ(t.report.m_dwStatus, 206u);
+    EXPECT_EQ(t.report.m_nRangeStart, 1000u);
+    EXPECT_EQ(t.report.m_nRangeEnd, 299999u);  // the end the server named
+    EXPECT_EQ(t.report.m_cbDone, 300000u);     // the resumed prefix counts
+    EXPECT_EQ(t.report.m_cbExpected, 300000u);
+    EXPECT_FALSE(t.report.m_bRangeGiven);
     EXPECT_EQ(file.Contents(), source);
 }
 
@@ -73,16 +73,16 @@ TEST(HttpTransferEngine, ACallerGivenRangeIsAskedForAndThenForgotten) {
     ScratchFile file("given.bin", std::vector<uint8_t>(source.begin(), source.begin() + 5000));
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_bResume = true;
-    t.m_bRangeGiven = true;
-    t.m_nRangeStart = 2000;
-    t.m_nRangeEnd = 2999;
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-    EXPECT_EQ(t.m_dwStatus, 206u);
-    EXPECT_EQ(t.m_cbDone, 3000u);
-    EXPECT_FALSE(t.m_bRangeGiven);
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_bResume = true;
+    t.report.m_bRangeGiven = true;
+    t.report.m_nRangeStart = 2000;
+    t.report.m_nRangeEnd = 2999;
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+    EXPECT_EQ(t.report.m_dwStatus, 206u);
+    EXPECT_EQ(t.report.m_cbDone, 3000u);
+    EXPECT_FALSE(t.report.m_bRangeGiven);
     EXPECT_EQ(file.Contents(), std::vector<uint8_t>(source.begin(), source.begin() + 5000));
 }
 
@@ -91,12 +91,12 @@ TEST(HttpTransferEngine, ARangePastTheEndLeavesTheCompleteFileAlone) {
     ScratchFile file("complete.bin", source);
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_bResume = true;
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-    EXPECT_EQ(t.m_dwStatus, 416u);
-    EXPECT_EQ(t.m_cbDone, 300000u);
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_bResume = true;
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+    EXPECT_EQ(t.report.m_dwStatus, 416u);
+    EXPECT_EQ(t.report.m_cbDone, 300000u);
     EXPECT_EQ(file.Contents(), source);  // nginx's error page was not written into it
 }
 
@@ -113,16 +113,16 @@ TEST(HttpTransferEngine, StatusMapping) {
     for (const Case& c : cases) {
         const std::string url = HelperUrl(c.path);
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
+        t.request.m_pszUrl = url.c_str();
         EXPECT_EQ(t.Transfer(), c.result) << c.path;
     }
     ScratchFile file("missing.bin");
     const std::string url = NginxUrl("/no-such-file.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
     EXPECT_EQ(t.Transfer(), TRANSFER_HTTP_ERROR);
-    EXPECT_EQ(t.m_dwStatus, 404u);
+    EXPECT_EQ(t.report.m_dwStatus, 404u);
     EXPECT_TRUE(file.Contents().empty());
 }
 
@@ -137,15 +137,15 @@ TEST(HttpTransferEngine, UrlsThatCannotBeSplitNeverReachTheNetwork) {
     };
     for (const std::string& url : urls) {
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
+        t.request.m_pszUrl = url.c_str();
         EXPECT_EQ(t.Transfer(), TRANSFER_BAD_URL) << url;
-        EXPECT_EQ(t.m_dwLastError, 0u);
-        EXPECT_EQ(t.m_dwStatus, 0u);
+        EXPECT_EQ(t.report.m_dwLastError, 0u);
+        EXPECT_EQ(t.report.m_dwStatus, 0u);
     }
     C_HttpTransfer override;
     const std::string url = HelperUrl("/status");
-    override.m_pszUrl = url.c_str();
-    override.m_nPortOverride = 70000;
+    override.request.m_pszUrl = url.c_str();
+    override.request.m_nPortOverride = 70000;
     EXPECT_EQ(override.Transfer(), TRANSFER_BAD_URL);
     C_HttpTransfer none;
     EXPECT_EQ(none.Transfer(), TRANSFER_BAD_URL);
@@ -155,24 +155,24 @@ TEST(HttpTransferEngine, UrlsThatCannotBeSplitNeverReachTheNetwork) {
 TEST(HttpTransferEngine, ResumeNeedsAFileAGetAndFileMode) {
     const std::string url = HelperUrl("/status");
     C_HttpTransfer noFile;
-    noFile.m_pszUrl = url.c_str();
-    noFile.m_bResume = true;
+    noFile.request.m_pszUrl = url.c_str();
+    noFile.request.m_bResume = true;
     EXPECT_EQ(noFile.Transfer(), TRANSFER_RESUME_NO_FILE);
-    noFile.m_hFile = INVALID_HANDLE_VALUE;
+    noFile.request.m_hFile = INVALID_HANDLE_VALUE;
     EXPECT_EQ(noFile.Transfer(), TRANSFER_RESUME_NO_FILE);
 
     ScratchFile file("refused.bin");
     C_HttpTransfer post;
-    post.m_pszUrl = url.c_str();
-    post.m_hFile = file.handle();
-    post.m_bResume = true;
-    post.m_bPost = true;
+    post.request.m_pszUrl = url.c_str();
+    post.request.m_hFile = file.handle();
+    post.request.m_bResume = true;
+    post.request.m_bPost = true;
     EXPECT_EQ(post.Transfer(), TRANSFER_RESUME_WITH_POST);
 
     C_HttpTransfer memory;
-    memory.m_pszUrl = url.c_str();
-    memory.m_hFile = file.handle();
-    memory.m_bResume = true;
+    memory.request.m_pszUrl = url.c_str();
+    memory.request.m_hFile = file.handle();
+    memory.request.m_bResume = true;
     memory.SetToMemory(true);
     EXPECT_EQ(memory.Transfer(), TRANSFER_RESUME_TO_MEMORY);
 }
@@ -181,13 +181,13 @@ TEST(HttpTransferEngine, PostInMemoryWithoutContentLengthGrowsAndEndsWithZero) {
     const std::string url = HelperUrl("/post-noclen?size=100000");
     const std::string body = "machine=%7B1234%7D&channels=a%2Cb";
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_bUseCache = false;
-    t.m_bPost = true;
-    t.m_pBody = body.data();
-    t.m_cbBody = static_cast<DWORD>(body.size());
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_bUseCache = false;
+    t.request.m_bPost = true;
+    t.request.m_pBody = body.data();
+    t.request.m_cbBody = static_cast<DWORD>(body.size());
     t.SetToMemory(true);
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
     const std::string answer = MemoryText(t);
     const std::string echo = "POST /post-noclen?size=100000\nUser-Agent: Tessary Agent\n"
                              "Content-Type: application/x-www-form-urlencoded\nHost: 127.0.0.1\nBody: " +
@@ -195,22 +195,22 @@ TEST(HttpTransferEngine, PostInMemoryWithoutContentLengthGrowsAndEndsWithZero) {
     ASSERT_EQ(answer.size(), echo.size() + 100000);
     EXPECT_EQ(answer.substr(0, echo.size()), echo);
     EXPECT_EQ(std::vector<uint8_t>(answer.begin() + echo.size(), answer.end()), Pattern(0, 100000));
-    EXPECT_EQ(t.m_cbExpected, answer.size());
+    EXPECT_EQ(t.report.m_cbExpected, answer.size());
 }
 
 TEST(HttpTransferEngine, ChunkedAnswersToFileAndMemory) {
     const std::string url = HelperUrl("/chunked?size=200000");
     ScratchFile file("chunked.bin");
     C_HttpTransfer toFile;
-    toFile.m_pszUrl = url.c_str();
-    toFile.m_hFile = file.handle();
-    ASSERT_EQ(toFile.Transfer(), TRANSFER_OK) << toFile.m_dwLastError;
+    toFile.request.m_pszUrl = url.c_str();
+    toFile.request.m_hFile = file.handle();
+    ASSERT_EQ(toFile.Transfer(), TRANSFER_OK) << toFile.report.m_dwLastError;
     EXPECT_EQ(file.Contents(), Pattern(0, 200000));
 
     C_HttpTransfer toMemory;
-    toMemory.m_pszUrl = url.c_str();
+    toMemory.request.m_pszUrl = url.c_str();
     toMemory.SetToMemory(true);
-    ASSERT_EQ(toMemory.Transfer(), TRANSFER_OK) << toMemory.m_dwLastError;
+    ASSERT_EQ(toMemory.Transfer(), TRANSFER_OK) << toMemory.report.m_dwLastError;
     const std::string answer = MemoryText(toMemory);
     const std::vector<uint8_t> pattern = Pattern(0, 200000);
     EXPECT_EQ(std::vector<uint8_t>(answer.begin(), answer.end()), pattern);
@@ -220,18 +220,18 @@ TEST(HttpTransferEngine, ADroppedConnectionFailsTheReadAndKeepsWhatArrived) {
     const std::string url = HelperUrl("/drop?size=100000&send=30000");
     ScratchFile file("dropped.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
     EXPECT_EQ(t.Transfer(), TRANSFER_READ_FAILED);
-    EXPECT_NE(t.m_dwLastError, 0u);
-    EXPECT_EQ(t.m_cbDone, 30000u);
+    EXPECT_NE(t.report.m_dwLastError, 0u);
+    EXPECT_EQ(t.report.m_cbDone, 30000u);
     EXPECT_EQ(file.Contents(), Pattern(0, 30000));
 
     const std::string resetUrl = HelperUrl("/reset?size=100000&send=30000");
     ScratchFile reset("reset.bin");
     C_HttpTransfer r;
-    r.m_pszUrl = resetUrl.c_str();
-    r.m_hFile = reset.handle();
+    r.request.m_pszUrl = resetUrl.c_str();
+    r.request.m_hFile = reset.handle();
     r.SetToMemory(true);
     EXPECT_EQ(r.Transfer(), TRANSFER_READ_FAILED);
     const std::vector<uint8_t> kept = reset.Contents();
@@ -248,15 +248,15 @@ TEST(HttpTransferEngine, HostileAnswersEndWithAResultCode) {
     {  // 4 GB announced for an answer in memory: refused before any allocation
         const std::string url = HelperUrl("/length?value=4294967296&send=100");
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
+        t.request.m_pszUrl = url.c_str();
         t.SetToMemory(true);
         EXPECT_EQ(t.Transfer(), TRANSFER_OUT_OF_MEMORY);
     }
     {  // a read size that cannot be added to the expected size in 32 bits
         const std::string url = HelperUrl("/length?value=10&send=10");
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_cbChunk = 0xFFFFFFFFu;
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_cbChunk = 0xFFFFFFFFu;
         t.SetToMemory(true);
         EXPECT_EQ(t.Transfer(), TRANSFER_OUT_OF_MEMORY);
     }
@@ -264,15 +264,15 @@ TEST(HttpTransferEngine, HostileAnswersEndWithAResultCode) {
         const std::string url = HelperUrl("/length?value=4294967295&send=100");
         ScratchFile file("huge.bin");
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
         EXPECT_EQ(t.Transfer(), TRANSFER_READ_FAILED);
         EXPECT_EQ(file.Contents(), Pattern(0, 100));
     }
     {  // a length that is no number counts as absent: the body runs to the end of the connection
         const std::string url = HelperUrl("/length?value=lots&send=100");
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
+        t.request.m_pszUrl = url.c_str();
         t.SetToMemory(true);
         const unsigned result = t.Transfer();
         if (result == TRANSFER_OK) {
@@ -283,21 +283,21 @@ TEST(HttpTransferEngine, HostileAnswersEndWithAResultCode) {
         const std::string url = HelperUrl("/range?text=bytes%205-2/1&send=3");
         ScratchFile file("badrange.bin", Pattern(0, 1000));
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
-        t.m_bResume = true;
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
+        t.request.m_bResume = true;
         EXPECT_EQ(t.Transfer(), TRANSFER_BAD_RANGE);
         EXPECT_EQ(file.Contents(), Pattern(0, 1000));
     }
     {  // a status line of garbage
         const std::string url = HelperUrl("/garbage-status");
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
+        t.request.m_pszUrl = url.c_str();
         t.SetToMemory(true);
         const unsigned result = t.Transfer();
         EXPECT_LE(result, static_cast<unsigned>(TRANSFER_SEEK_FAILED));
         RecordProperty("garbage_status_result", static_cast<int>(result));
-        RecordProperty("garbage_status_code", static_cast<int>(t.m_dwStatus));
+        RecordProperty("garbage_status_code", static_cast<int>(t.report.m_dwStatus));
     }
 }
 
@@ -306,20 +306,20 @@ TEST(HttpTransferEngine, PartialAnswersThatStartElsewhere) {
         const std::string url = HelperUrl("/range?first=500&last=2999&total=3000&send=2500");
         ScratchFile file("earlier.bin", Pattern(0, 1000));
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
-        t.m_bResume = true;
-        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-        EXPECT_EQ(t.m_cbDone, 3000u);
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
+        t.request.m_bResume = true;
+        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+        EXPECT_EQ(t.report.m_cbDone, 3000u);
         EXPECT_EQ(file.Contents(), Pattern(0, 3000));
     }
     {  // later than asked would leave a hole
         const std::string url = HelperUrl("/range?first=2000&last=2999&total=3000&send=1000");
         ScratchFile file("later.bin", Pattern(0, 1000));
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
-        t.m_bResume = true;
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
+        t.request.m_bResume = true;
         EXPECT_EQ(t.Transfer(), TRANSFER_BAD_RANGE);
         EXPECT_EQ(file.Contents(), Pattern(0, 1000));
     }
@@ -327,21 +327,21 @@ TEST(HttpTransferEngine, PartialAnswersThatStartElsewhere) {
         const std::string url = HelperUrl("/range?text=&send=3000");
         ScratchFile file("norange.bin", std::vector<uint8_t>(1000, 0xEE));
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
-        t.m_bResume = true;
-        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-        EXPECT_EQ(t.m_cbDone, 3000u);
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
+        t.request.m_bResume = true;
+        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+        EXPECT_EQ(t.report.m_cbDone, 3000u);
         EXPECT_EQ(file.Contents(), Pattern(0, 3000));
     }
     {  // a whole answer (200) to a resume replaces the file
         const std::string url = HelperUrl("/status?code=200");
         ScratchFile file("whole.bin", std::vector<uint8_t>(1000, 0xEE));
         C_HttpTransfer t;
-        t.m_pszUrl = url.c_str();
-        t.m_hFile = file.handle();
-        t.m_bResume = true;
-        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
+        t.request.m_pszUrl = url.c_str();
+        t.request.m_hFile = file.handle();
+        t.request.m_bResume = true;
+        ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
         const std::vector<uint8_t> contents = file.Contents();
         EXPECT_EQ(std::string(contents.begin(), contents.end()), "status");
     }
@@ -353,57 +353,57 @@ TEST(HttpTransferEngine, TheCancelEventStopsAfterTheCurrentChunk) {
     ScratchFile file("cancel.bin");
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_bPolite = true;  // reads of 4096 bytes
-    t.m_hCancelEvent = cancel;
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_bPolite = true;  // reads of 4096 bytes
+    t.request.m_hCancelEvent = cancel;
     g_progressCalls = 0;
-    t.m_pfnProgress = CountProgress;
+    t.request.m_pfnProgress = CountProgress;
     EXPECT_EQ(t.Transfer(), TRANSFER_CANCELLED);
     EXPECT_EQ(g_progressCalls, 1);
-    EXPECT_GT(t.m_cbDone, 0u);
-    EXPECT_LE(t.m_cbDone, 4096u);
-    EXPECT_EQ(file.Contents().size(), t.m_cbDone);
+    EXPECT_GT(t.report.m_cbDone, 0u);
+    EXPECT_LE(t.report.m_cbDone, 4096u);
+    EXPECT_EQ(file.Contents().size(), t.report.m_cbDone);
     CloseHandle(cancel);
 }
 
 TEST(HttpTransferEngine, DefaultReadSizeIsSmallOnlyInPoliteMode) {
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer polite;
-    polite.m_pszUrl = url.c_str();
-    polite.m_bPolite = true;
+    polite.request.m_pszUrl = url.c_str();
+    polite.request.m_bPolite = true;
     g_lastChunk = 0;
     g_progressCalls = 0;
-    polite.m_pfnProgress = CountProgress;
+    polite.request.m_pfnProgress = CountProgress;
     ASSERT_EQ(polite.Transfer(), TRANSFER_OK);
-    EXPECT_EQ(polite.m_cbChunk, kDefaultChunkSize);
+    EXPECT_EQ(polite.request.m_cbChunk, kDefaultChunkSize);
     EXPECT_GE(g_progressCalls, 300000 / 4096);
 
     C_HttpTransfer fast;
-    fast.m_pszUrl = url.c_str();
+    fast.request.m_pszUrl = url.c_str();
     g_progressCalls = 0;
-    fast.m_pfnProgress = CountProgress;
+    fast.request.m_pfnProgress = CountProgress;
     ASSERT_EQ(fast.Transfer(), TRANSFER_OK);
-    EXPECT_EQ(fast.m_cbChunk, kFastChunkSize);
+    EXPECT_EQ(fast.request.m_cbChunk, kFastChunkSize);
     EXPECT_LE(g_progressCalls, 300000 / 4096);
 
     ScratchFile file("fast.bin");
     C_HttpTransfer toFile;
-    toFile.m_pszUrl = url.c_str();
-    toFile.m_hFile = file.handle();
+    toFile.request.m_pszUrl = url.c_str();
+    toFile.request.m_hFile = file.handle();
     ASSERT_EQ(toFile.Transfer(), TRANSFER_OK);
-    EXPECT_EQ(toFile.m_cbChunk, kFastFileChunkSize);
+    EXPECT_EQ(toFile.request.m_cbChunk, kFastFileChunkSize);
     EXPECT_EQ(file.Contents(), SourceFile("data.bin"));
 }
 
 TEST(HttpTransferEngine, ChunkSizeAndConnectionReuse) {
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_cbChunk = 1000;
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_cbChunk = 1000;
     g_progressCalls = 0;
     g_lastChunk = 0;
-    t.m_pfnProgress = CountProgress;
+    t.request.m_pfnProgress = CountProgress;
     t.SetToMemory(true);
     ASSERT_EQ(t.Transfer(), TRANSFER_OK);
     EXPECT_GE(g_progressCalls, 300);
@@ -413,8 +413,8 @@ TEST(HttpTransferEngine, ChunkSizeAndConnectionReuse) {
     ASSERT_EQ(t.Transfer(), TRANSFER_OK);
     EXPECT_EQ(MemoryText(t).size(), 300000u);
     const std::string other = "http://localhost:" + std::to_string(FixturePort("nginx")) + "/small.bin";
-    t.m_pszUrl = other.c_str();
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
+    t.request.m_pszUrl = other.c_str();
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
     EXPECT_EQ(MemoryText(t).size(), 1000u);
 }
 
@@ -435,8 +435,8 @@ TEST(HttpTransferEngine, MemoryResultOnlyInMemoryMode) {
 TEST(HttpTransferEngine, ASendThatFailsWithoutNetscapeIsNotRetried) {
     const std::string url = "http://127.0.0.1:" + std::to_string(FixturePort("closed")) + "/x.bin";
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
+    t.request.m_pszUrl = url.c_str();
     EXPECT_EQ(t.Transfer(), TRANSFER_SEND_FAILED);
-    EXPECT_NE(t.m_dwLastError, 0u);
-    EXPECT_FALSE(t.m_bProxyRetried);
+    EXPECT_NE(t.report.m_dwLastError, 0u);
+    EXPECT_FALSE(t.report.m_bProxyRetried);
 }

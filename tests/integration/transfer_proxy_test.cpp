@@ -33,10 +33,10 @@ TEST(HttpTransferProxy, AFailedSendSucceedsThroughNetscapesProxyOnce) {
     const std::string url = UnreachableUrl("/via-proxy.bin");
     ScratchFile file("proxied.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.m_dwLastError;
-    EXPECT_TRUE(t.m_bProxyRetried);
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    ASSERT_EQ(t.Transfer(), TRANSFER_OK) << t.report.m_dwLastError;
+    EXPECT_TRUE(t.report.m_bProxyRetried);
     EXPECT_EQ(std::string(t.proxy()), "127.0.0.1:" + std::to_string(FixturePort("helper")));
     const std::vector<uint8_t> body = file.Contents();
     EXPECT_EQ(std::string(body.begin(), body.end()), "proxied " + url + " agent Mozilla/4.04 [en] (Win98; U)");
@@ -51,11 +51,11 @@ TEST(HttpTransferProxy, ASecondFailureIsNotRetried) {
     netscape.WritePrefs(CurrentUserName(), ManualProxyPrefs(FixturePort("closed")));
     const std::string url = UnreachableUrl("/nowhere.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
+    t.request.m_pszUrl = url.c_str();
     const DWORD started = GetTickCount();
     EXPECT_EQ(t.Transfer(), TRANSFER_SEND_FAILED);
-    EXPECT_TRUE(t.m_bProxyRetried);
-    EXPECT_NE(t.m_dwLastError, 0u);
+    EXPECT_TRUE(t.report.m_bProxyRetried);
+    EXPECT_NE(t.report.m_dwLastError, 0u);
     EXPECT_LT(GetTickCount() - started, 20000u);
 }
 
@@ -67,9 +67,9 @@ TEST(HttpTransferProxy, AutomaticConfigurationIsStoredAndTriedOnce) {
                                    "user_pref(\"network.proxy.autoconfig_url\", \"http://127.0.0.1/zul.pac\");\n");
     const std::string url = UnreachableUrl("/pac.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
+    t.request.m_pszUrl = url.c_str();
     EXPECT_EQ(t.Transfer(), TRANSFER_SEND_FAILED);
-    EXPECT_TRUE(t.m_bProxyRetried);
+    EXPECT_TRUE(t.report.m_bProxyRetried);
     EXPECT_EQ(t.proxy(), nullptr);
     char stored[MAX_PATH] = {};
     ASSERT_EQ(RegReadValue(HKEY_USERS, settings, "AutoConfigURL", stored, sizeof(stored)), ERROR_SUCCESS);
@@ -81,7 +81,7 @@ TEST(HttpTransferProxy, NetscapeInstalledButNotDefaultGivesNoFallback) {
     netscape.WritePrefs(CurrentUserName(), ManualProxyPrefs(FixturePort("helper")));
     const std::string url = UnreachableUrl("/direct.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
+    t.request.m_pszUrl = url.c_str();
     EXPECT_EQ(t.Transfer(), TRANSFER_SEND_FAILED);
-    EXPECT_FALSE(t.m_bProxyRetried);
+    EXPECT_FALSE(t.report.m_bProxyRetried);
 }

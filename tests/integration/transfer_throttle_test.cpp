@@ -35,10 +35,10 @@ int Watch(C_HttpTransfer* t) {
     if (throttling && !g_watch.throttling) {
         g_watch.throttling = true;
         g_watch.start = Seconds();
-        g_watch.startBytes = t->m_cbDone;
+        g_watch.startBytes = t->report.m_cbDone;
     } else if (throttling && Seconds() - g_watch.start >= kThrottledSeconds) {
         g_watch.end = Seconds();
-        g_watch.endBytes = t->m_cbDone;
+        g_watch.endBytes = t->report.m_cbDone;
         g_watch.factor = t->meter().factor();
         SetEvent(g_watch.cancel);
     }
@@ -54,22 +54,22 @@ TEST(HttpTransferThrottle, ThrottledRateSitsNearFactorTimesMeasuredMean) {
     ScratchFile file("paced.bin");
     const std::string url = NginxUrl("/paced/big.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_bPolite = true;
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_bPolite = true;
     // Any variation at all is far above this history: factor 0.25 whatever the processor load.
-    t.m_dHistVariation = 1e-9;
-    t.m_hCancelEvent = g_watch.cancel;
-    t.m_pfnProgress = Watch;
+    t.request.m_dHistVariation = 1e-9;
+    t.request.m_hCancelEvent = g_watch.cancel;
+    t.request.m_pfnProgress = Watch;
 
     EXPECT_EQ(t.Transfer(), TRANSFER_CANCELLED);
     CloseHandle(g_watch.cancel);
     ASSERT_TRUE(g_watch.throttling);
-    EXPECT_NEAR(t.m_dMeasuredMean, kServerRate, 0.25 * kServerRate);
+    EXPECT_NEAR(t.report.m_dMeasuredMean, kServerRate, 0.25 * kServerRate);
     EXPECT_EQ(g_watch.factor, 0.25);
     const double rate = (g_watch.endBytes - g_watch.startBytes) / (g_watch.end - g_watch.start);
-    RecordProperty("measured_mean", std::to_string(t.m_dMeasuredMean));
+    RecordProperty("measured_mean", std::to_string(t.report.m_dMeasuredMean));
     RecordProperty("throttled_rate", std::to_string(rate));
-    EXPECT_NEAR(rate, 0.25 * t.m_dMeasuredMean, 0.35 * 0.25 * t.m_dMeasuredMean);
-    EXPECT_EQ(file.Contents().size(), t.m_cbDone);
+    EXPECT_NEAR(rate, 0.25 * t.report.m_dMeasuredMean, 0.35 * 0.25 * t.report.m_dMeasuredMean);
+    EXPECT_EQ(file.Contents().size(), t.report.m_cbDone);
 }

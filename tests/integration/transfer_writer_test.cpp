@@ -119,15 +119,15 @@ TEST(HttpTransferEngine, AFastDownloadCancelledWhileWritingKeepsEveryCountedByte
     ScratchFile file("fast-cancel.bin");
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = file.handle();
-    t.m_cbChunk = 65536;
-    t.m_hCancelEvent = g_cancel;
-    t.m_pfnProgress = CancelAtOnce;
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = file.handle();
+    t.request.m_cbChunk = 65536;
+    t.request.m_hCancelEvent = g_cancel;
+    t.request.m_pfnProgress = CancelAtOnce;
     EXPECT_EQ(t.Transfer(), TRANSFER_CANCELLED);
-    EXPECT_GT(t.m_cbDone, 0u);
-    EXPECT_LE(t.m_cbDone, 65536u);
-    EXPECT_EQ(file.Contents(), Pattern(0, t.m_cbDone));
+    EXPECT_GT(t.report.m_cbDone, 0u);
+    EXPECT_LE(t.report.m_cbDone, 65536u);
+    EXPECT_EQ(file.Contents(), Pattern(0, t.report.m_cbDone));
     CloseHandle(g_cancel);
 }
 
@@ -142,15 +142,15 @@ TEST(HttpTransferEngine, AWriteFailingMidDownloadEndsWithTheWriteFailureAndCount
     });
     const std::string url = NginxUrl("/data.bin");
     C_HttpTransfer t;
-    t.m_pszUrl = url.c_str();
-    t.m_hFile = pipe.write.get();
-    t.m_cbChunk = kReadSize;
+    t.request.m_pszUrl = url.c_str();
+    t.request.m_hFile = pipe.write.get();
+    t.request.m_cbChunk = kReadSize;
     const unsigned result = t.Transfer();
     reader.join();
     EXPECT_EQ(result, TRANSFER_WRITE_FAILED);
-    EXPECT_NE(t.m_dwLastError, 0u);
+    EXPECT_NE(t.report.m_dwLastError, 0u);
     EXPECT_EQ(taken, Pattern(0, kTaken));
     // Only chunks that went into the pipe whole count: at least the three read from it, never all.
-    EXPECT_GE(t.m_cbDone, kTaken);
-    EXPECT_LT(t.m_cbDone, 300000u);
+    EXPECT_GE(t.report.m_cbDone, kTaken);
+    EXPECT_LT(t.report.m_cbDone, 300000u);
 }

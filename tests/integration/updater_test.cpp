@@ -9,15 +9,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/PathHelpers.h"
 #include "common/UpdaterClient.h"
 #include "common/ProgramTestSupport.h"
+#include "common/ProductKeys.h"
 
 using namespace testsupport;
 
 namespace {
 
-const char kTessary[] = "Software\\Tessary";
-const char kZUL[] = "Software\\Tessary\\ZUL";
+constexpr auto& kTessary = ProductKeys::kTessary;
+constexpr auto& kZUL = ProductKeys::kZUL;
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kMachineGuid[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
 
@@ -59,7 +61,7 @@ protected:
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
         RemoveDirectoryTree(WindowsTy());
         RemoveDirectoryTree(ProgramFiles() + "\\ty");
-        RemoveDirectoryTree(ProgramFiles() + "\\Tessary\\TYUpdates");
+        RemoveDirectoryTree(std::string(GetMakerDirectory()) + "\\TYUpdates");
         maker = MakeScratchDirectory("maker");
         WriteString(HKEY_LOCAL_MACHINE, kTessary, "TYDirectory", maker);
         InstallUpdaterIn(maker);
@@ -76,7 +78,7 @@ protected:
     }
     std::string UpdaterFile(const char* name) const { return maker + "\\updater\\" + name; }
     std::vector<std::string> Log() const { return Lines(ReadText(UpdaterFile("rlymgr.log"))); }
-    std::string AppInfo() const { return ProgramFiles() + "\\Tessary\\TYUpdates\\ZULManager\\appinfo.dat"; }
+    std::string AppInfo() const { return std::string(GetMakerDirectory()) + "\\TYUpdates\\ZULManager\\appinfo.dat"; }
     std::string AppPath() const { return ProgramFiles() + "\\Tessary"; }
 
     std::string RegisterLine(const std::string& tail) const {
@@ -93,7 +95,7 @@ protected:
         ASSERT_TRUE(info.hProcess);
         for (int i = 0; i < 200 && !PathExists(AppInfo()); ++i) Sleep(50);
         Sleep(200);
-        PostToAll("ZULMan.exe", 0x8001);
+        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
         EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);

@@ -1,0 +1,56 @@
+#include "common/DiagnosticLog.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "common/Handles.h"
+#include "common/ProductKeys.h"
+#include "common/RegistryHelpers.h"
+
+namespace {
+
+constexpr size_t kSubjectMax = 260;
+
+void AppendLine(const char* path, const std::string& line) {
+    const UniqueHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    DWORD written = 0;
+    // One write per line, so that lines of several processes do not interleave.
+    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// The line without its line end. Line breaks and control characters in subject become blanks,
+// and a subject longer than kSubjectMax characters is cut.
+std::string DiagnosticLogLine(const SYSTEMTIME& time, std::string_view what, const char* subject,
+                              std::string_view codes) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
+                  time.wHour, time.wMinute, time.wSecond);
+    std::string line = stamp;
+    (line += ' ') += what;
+    line += ' ';
+    const std::string_view shown = subject && *subject ? std::string_view(subject) : std::string_view("-");
+    for (char c : shown.substr(0, kSubjectMax)) line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    (line += ' ') += codes;
+    return line;
+}
+
+}  // namespace
+
+void LogOutcome(const char* what, const char* subject, HRESULT hr, uint32_t ret) noexcept {
+    char path[MAX_PATH] = {};
+    if (RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kLogFile, path, sizeof path) != ERROR_SUCCESS ||
+        !path[0])
+        return;
+    char codes[64];
+    std::snprintf(codes, sizeof codes, "hr=0x%08lX ret=%u ", static_cast<unsigned long>(hr), ret);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    try {
+        AppendLine(path, DiagnosticLogLine(now, what ? what : "-", subject, std::string(codes) + ZULErrorText(ret)) + "\r\n");
+    } catch (...) {
+        // Out of memory: the line is dropped, the operation goes on.
+    }
+}
