@@ -21,7 +21,7 @@ constexpr DWORD kMaxDirectory = 1024;
 // The interfaces take non-const texts they only read.
 char* In(const char* text) { return const_cast<char*>(text); }
 
-InstallResult Result(HRESULT hr, ZULError code) { return InstallResult{hr, code}; }
+Outcome Result(HRESULT hr, ZULError code) { return Outcome{hr, code}; }
 
 bool IsFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -37,7 +37,7 @@ bool IsAbsoluteSource(std::string_view source) {
 }
 
 // The current FileSet block's "SourceURL" made a full path. A block without one is left as it is.
-InstallResult AbsoluteSource(I_ResponseData* description, const std::string& directory) {
+Outcome AbsoluteSource(I_ResponseData* description, const std::string& directory) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString source;
     HRESULT hr = description->GetKeyValue(In(kSourceUrlKey), source.put(), &code);
@@ -57,10 +57,10 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
-int ExitCodeOf(const InstallResult& result) {
+int ExitCodeOf(const Outcome& result) {
     // A failed call never reads as success, even when it left no code of its own.
-    if (result.code == ZULERR_SUCCESS && result.hr != S_OK) return ZULERR_FAILED;
-    return static_cast<int>(result.code);
+    if (result.ret == ZULERR_SUCCESS && result.hr != S_OK) return ZULERR_FAILED;
+    return static_cast<int>(result.ret);
 }
 
 InstallSteps DefaultInstallSteps() {
@@ -73,7 +73,7 @@ InstallSteps DefaultInstallSteps() {
     return steps;
 }
 
-InstallResult PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
+Outcome PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
                                      ComPtr<I_ResponseData>& description) {
     std::string itemInfo;
     if (!JoinedPath(directory, kItemInfoFile, itemInfo)) return Result(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
@@ -92,7 +92,7 @@ InstallResult PrepareItemDescription(I_ZULManager* manager, const std::string& d
 
     hr = description->RewindBlock(In(kFileSetBlock), &code);
     while (hr == S_OK && code == ZULERR_SUCCESS) {
-        const InstallResult made = AbsoluteSource(description.Get(), directory);
+        const Outcome made = AbsoluteSource(description.Get(), directory);
         if (!made.Succeeded()) return made;
         hr = description->NextBlock(In(kFileSetBlock), &code);
     }
@@ -105,7 +105,7 @@ int RunSilentInstall(const InstallSteps& steps) {
     ComPtr<I_ZULManager> manager;
     if (FAILED(steps.createManager(manager)) || !manager) return kNoManagerExitCode;
     ComPtr<I_ResponseData> description;
-    const InstallResult prepared = PrepareItemDescription(manager.Get(), steps.packageDirectory(), description);
+    const Outcome prepared = PrepareItemDescription(manager.Get(), steps.packageDirectory(), description);
     if (!prepared.Succeeded()) return ExitCodeOf(prepared);
     ZULError code = ZULERR_FAILED;
     const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);

@@ -9,14 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "common/ZULErrorCodes.h"
-
-// An HRESULT and the ZULError that goes with it.
-struct InstallResult {
-    HRESULT hr = S_OK;
-    ZULError code = ZULERR_SUCCESS;
-    bool Succeeded() const { return hr == S_OK && code == ZULERR_SUCCESS; }
-};
+#include "common/ComResult.h"
 
 struct InstallSteps {
     // Creates the channel manager (default: through COM, in-process or local server).
@@ -26,7 +19,7 @@ struct InstallSteps {
 };
 
 // The exit code of an outcome: its ZULError; ZULERR_FAILED for a failure that carries no code.
-int ExitCodeOf(const InstallResult& result);
+int ExitCodeOf(const Outcome& result);
 
 // The steps of a real run.
 InstallSteps DefaultInstallSteps();
@@ -37,7 +30,7 @@ constexpr int kNoManagerExitCode = -1;
 // Loads "<directory>\ItemInfo.dat" into an empty response object of the manager and makes every
 // relative FileSet "SourceURL" a full path under directory. ZULERR_FILE_NOT_FOUND without the
 // file; ZULERR_NOT_FOUND (under S_FALSE) when it describes no "Item", so nothing is installed.
-[[nodiscard]] InstallResult PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
+[[nodiscard]] Outcome PrepareItemDescription(I_ZULManager* manager, const std::string& directory,
                                                    Microsoft::WRL::ComPtr<I_ResponseData>& description);
 
 // The silent install: the ZULError of the processing, of a failed preparation, or -1 when the

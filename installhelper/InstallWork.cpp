@@ -39,10 +39,10 @@ bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
 }
 
 // Reads the item's name and id, and tells the user to wait.
-InstallResult AnnounceItem(InstallWork& work, I_ResponseData* description) {
+Outcome AnnounceItem(InstallWork& work, I_ResponseData* description) {
     ZULError code = ZULERR_FAILED;
     const HRESULT hr = description->RewindBlock(In("Item"), &code);
-    if (hr != S_OK || code != ZULERR_SUCCESS) return InstallResult{hr == S_OK ? S_FALSE : hr, code};
+    if (hr != S_OK || code != ZULERR_SUCCESS) return Outcome{hr == S_OK ? S_FALSE : hr, code};
     BlockValue(description, "GUID", work.itemGuid);
     BlockValue(description, "Name", work.itemName);
     ui::SetControlChecked(work.window, IDC_VIEW_HELP, false);
@@ -52,7 +52,7 @@ InstallResult AnnounceItem(InstallWork& work, I_ResponseData* description) {
     SetWindowTextA(work.window, caption.c_str());
     ui::SetControlText(work.window, IDC_STATUS, PleaseWaitText(work.itemName).c_str());
     ui::ShowControl(work.window, IDC_STATUS, true);
-    return InstallResult{};
+    return Outcome{};
 }
 
 // Where the installed item went, as its record says.
@@ -69,22 +69,22 @@ void ReadInstalledItem(InstallWork& work, I_ZULManager* manager) {
     ItemValue(item.Get(), "LaunchArgs", work.launchArgs);
 }
 
-InstallResult Install(InstallWork& work) {
+Outcome Install(InstallWork& work) {
     ComPtr<I_ZULManager> manager;
     const HRESULT created = work.steps.createManager(manager);
     if (FAILED(created) || !manager) {
         (void)ui::ShowMessage(work.window, InstallTexts::kCreateManagerFailed, InstallTexts::kErrorCaption, MB_OK);
-        return InstallResult{FAILED(created) ? created : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED};
+        return Outcome{FAILED(created) ? created : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED};
     }
     ComPtr<I_ResponseData> description;
-    InstallResult result = PrepareItemDescription(manager.Get(), work.steps.packageDirectory(), description);
+    Outcome result = PrepareItemDescription(manager.Get(), work.steps.packageDirectory(), description);
     if (result.Succeeded()) result = AnnounceItem(work, description.Get());
     if (!result.Succeeded()) {
-        if (result.code == ZULERR_SUCCESS) result.code = ZULERR_FAILED;
-        return InstallResult{S_FALSE, result.code};
+        if (result.ret == ZULERR_SUCCESS) result.ret = ZULERR_FAILED;
+        return Outcome{S_FALSE, result.ret};
     }
-    result.code = ZULERR_FAILED;
-    result.hr = manager->ProcessResponseData(description.Get(), &result.code);
+    result.ret = ZULERR_FAILED;
+    result.hr = manager->ProcessResponseData(description.Get(), &result.ret);
     ReadInstalledItem(work, manager.Get());
     return result;
 }
@@ -92,12 +92,12 @@ InstallResult Install(InstallWork& work) {
 DWORD WINAPI WorkerMain(void* parameter) {
     std::unique_ptr<std::shared_ptr<InstallWork>> held(static_cast<std::shared_ptr<InstallWork>*>(parameter));
     InstallWork& work = **held;
-    InstallResult result;
+    Outcome result;
     {
         ComScope com(COINIT_APARTMENTTHREADED);
         result = Install(work);
     }
-    PostMessageA(work.window, kInstallDoneMessage, static_cast<WPARAM>(result.hr), static_cast<LPARAM>(result.code));
+    PostMessageA(work.window, kInstallDoneMessage, static_cast<WPARAM>(result.hr), static_cast<LPARAM>(result.ret));
     return 0;
 }
 
