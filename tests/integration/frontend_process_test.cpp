@@ -208,12 +208,12 @@ TEST_F(FrontendProcess, CommandLinesThatCarryRisk) {
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"));
 
     // "About" comes first and ends the start: no subscription, Run value untouched.
-    EXPECT_EQ(Velorin(std::string("-Subscribe ") + kChannel + " -About"), 0u);
+    EXPECT_EQ(VelorinAnsweringOk(std::string("-Subscribe ") + kChannel + " -About", {"Error:"}), 0u);
     EXPECT_NE(ChannelRecordValue(kChannel, "Subscribed"), "1");
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"));
 
     // "Subscribe" twice: only the second channel is turned on.
-    EXPECT_EQ(Velorin(std::string("/SUBSCRIBE ") + kChannel + " -Subscribe " + second), 0u);
+    EXPECT_EQ(VelorinAnsweringOk(std::string("/SUBSCRIBE ") + kChannel + " -Subscribe " + second, {"Other"}), 0u);
     EXPECT_NE(ChannelRecordValue(kChannel, "Subscribed"), "1");
     EXPECT_EQ(ChannelRecordValue(second, "Subscribed"), "1");
     EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"));

@@ -8,6 +8,7 @@
 
 #include "common/Handles.h"
 #include "common/ProgramTestSupport.h"
+#include "tools/uiauto/UiAuto.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
@@ -134,6 +135,20 @@ DWORD FrontendTest::Velorin(const std::string& args, DWORD timeoutMs) {
     auto code = RunProgram(VelorinExe(), args, timeoutMs);
     EXPECT_TRUE(code.has_value()) << "ZULVelorin " << args << " did not end";
     return code.value_or(999);
+}
+
+DWORD FrontendTest::VelorinAnsweringOk(const std::string& args, const std::vector<std::string>& captions) {
+    RunningVelorin run(args);
+    for (const std::string& caption : captions) {
+        HWND box = uiauto::WaitForWindow(uiauto::kDialogClass, caption.c_str(), 30000);
+        EXPECT_TRUE(box) << "ZULVelorin " << args << ": no message box \"" << caption << "\"";
+        if (box) {
+            EXPECT_TRUE(uiauto::ClickButton(box, IDOK));
+        }
+    }
+    const DWORD code = run.Wait();
+    EXPECT_NE(code, 999u) << "ZULVelorin " << args << " did not end";
+    return code;
 }
 
 std::vector<std::string> FrontendTest::UpdaterLog(bool withSwitches) const {

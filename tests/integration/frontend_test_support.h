@@ -30,6 +30,9 @@ protected:
 
     // Runs ZULVelorin.exe with args and answers its exit code (999 when it did not end).
     DWORD Velorin(const std::string& args, DWORD timeoutMs = 60000);
+    // The same for a start that tells the user something: presses OK in the message box of each
+    // caption in turn as it appears.
+    DWORD VelorinAnsweringOk(const std::string& args, const std::vector<std::string>& captions);
     // The updater stand-in's log lines; the lines of runs started without waiting
     // ("-enableupdates ZULVelorin"/"-disableupdates ZULVelorin") are left out unless asked for.
     std::vector<std::string> UpdaterLog(bool withSwitches = false) const;
