@@ -213,7 +213,7 @@ TEST_F(FrontendProcess, CommandLinesThatCarryRisk) {
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"));
 
     // "Subscribe" twice: only the second channel is turned on.
-    EXPECT_EQ(VelorinAnsweringOk(std::string("/SUBSCRIBE ") + kChannel + " -Subscribe " + second, {"Other"}), 0u);
+    EXPECT_EQ(VelorinAnsweringOk(std::string("/SUBSCRIBE ") + kChannel + " -Subscribe " + second, {"Moved Away"}), 0u);
     EXPECT_NE(ChannelRecordValue(kChannel, "Subscribed"), "1");
     EXPECT_EQ(ChannelRecordValue(second, "Subscribed"), "1");
     EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kRunKey, "ZULVelorin"));
