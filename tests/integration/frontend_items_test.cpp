@@ -132,6 +132,8 @@ protected:
         WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "Path", frontEnd);
         WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "Exe", VelorinExe());
         ASSERT_EQ(Velorin("-RegServer"), 0u);
+        // The manager that registration started is in its quiet period: each case starts its own.
+        StopAllManagers();
     }
 
     // The manager processes a server answer; its ZULError.
