@@ -1,50 +1,150 @@
 #include "frontend/ChannelOptions.h"
 
+#include <windows.h>
+
 #include <wrl/client.h>
+
+#include <cstdio>
+#include <vector>
 
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/ShellHelpers.h"
+#include "frontend/Agreements.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/MenuText.h"
 #include "frontend/VelorinUpdater.h"
+#include "ui/MessageBoxes.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
 constexpr char kGeneralAboutPage[] = "About.html";
+constexpr char kChannelAgreementDocument[] = "Eula.html";
+constexpr char kAcceptedValue[] = "1";
+
+constexpr char kEnabledText[] = "Channel successfully enabled.";
+constexpr char kEnableFailedText[] = "Failed to enable channel.";
+constexpr char kConfirmDisableCaption[] = "Confirm Channel Disable";
+constexpr char kConfirmDisableText[] =
+    "This service is completely anonymous and is provided for your convenience.\n\n"
+    "Periodically, games, entertainment, and other applications will be made\n"
+    "available for this channel.  Shortcuts to these items will be automatically\n"
+    "placed in this channel menu.\n\n"
+    "Do you still want to disable this channel?";
+constexpr char kConfirmUpdatesCaption[] = "Confirm Menu Update Disable";
+constexpr char kConfirmUpdatesText[] =
+    "Periodically, new free games and game demos become available.  Links\n"
+    "to downloads for these games are automatically added to this menu,\n"
+    "along with a brief description of the game.\n\n"
+    "This service is completely anonymous and is provided for your convenience.\n\n"
+    "Do you still want to disable menu updates?";
+constexpr char kNoAboutCaption[] = "No About File";
+constexpr char kNoAboutFormat[] = "Couldn't find About file for Channel \"%s\".\n\nA general About file will be displayed.";
+constexpr char kMissingAboutCaption[] = "Error:";
+constexpr char kMissingAboutText[] = "Missing About.html file.";
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Yes/No with No as the default; whether Yes was pressed.
+bool Confirmed(const char* text, const char* caption) {
+    return ui::ShowMessage(nullptr, text, caption, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+std::string NoAboutText(const std::string& channel) {
+    std::vector<char> text(sizeof kNoAboutFormat + channel.size());
+    std::snprintf(text.data(), text.size(), kNoAboutFormat, channel.c_str());
+    return text.data();
+}
+
 }  // namespace
 
+ZULError C_ChannelOptions::AcceptAgreement(I_ChannelInfo* channel, const std::string& menuName) const {
+    std::string accepted, channelPath, viewer, document;
+    if (ReadChannelProp(channel, "AcceptedEULA", accepted) == ZULERR_SUCCESS && accepted == kAcceptedValue) return ZULERR_SUCCESS;
+    if (ReadChannelProp(channel, "Path", channelPath) != ZULERR_SUCCESS || channelPath.empty()) return ZULERR_SUCCESS;
+    if (!JoinedPath(m_settings.path.value_or(""), kAgreementViewerName, viewer) ||
+        !JoinedPath(channelPath, kChannelAgreementDocument, document) || !IsFile(viewer) || !IsFile(document))
+        return ZULERR_SUCCESS;
+    switch (ShowChannelAgreement(viewer, document, MenuText::DisplayName(menuName))) {
+    case AgreementResult::Declined:
+        return ZULERR_EULA_NOT_ACCEPTED;
+    case AgreementResult::Accepted:
+        if (WriteChannelProp(channel, "AcceptedEULA", kAcceptedValue) == ZULERR_SUCCESS) (void)FlushChannel(channel);
+        return ZULERR_SUCCESS;
+    case AgreementResult::NotStarted:
+        return ZULERR_SUCCESS;
+    }
+    return ZULERR_SUCCESS;
+}
+
 ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) const {
-    if (!on) return ZULERR_FAILED;
     const C_StartMenuBuilder builder(m_settings);
     ComPtr<I_ChannelInfo> channel;
     if (ZULError e = OpenChannel(m_manager, guid, channel)) return e;
     (void)builder.EnsureChannelMenu(channel.Get());
 
+    std::string menuDir, menuName;
+    if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", menuDir)) return e;
+    if (ZULError e = ReadChannelMenuName(channel.Get(), menuName)) return e;
+    const std::string caption = MenuText::DisplayName(menuName);
+
     ZULError ret = ZULERR_SUCCESS;
-    const ZULError result = CallResult(m_manager->SubscribeChannel(InText(guid.c_str()), &ret), ret);
+    ZULError result = ZULERR_SUCCESS;
+    if (on) {
+        if (ZULError e = AcceptAgreement(channel.Get(), menuName)) return e;
+        result = CallResult(m_manager->SubscribeChannel(InText(guid.c_str()), &ret), ret);
+        (void)ui::ShowMessage(nullptr, result == ZULERR_SUCCESS ? kEnabledText : kEnableFailedText, caption.c_str(),
+                              MB_OK);
+    } else {
+        if (!Confirmed(kConfirmDisableText, kConfirmDisableCaption)) return ZULERR_FAILED;
+        result = CallResult(m_manager->UnSubscribeChannel(InText(guid.c_str()), &ret), ret);
+    }
 
     // The record is read anew so the Options folder shows the stored subscription.
     if (OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS) (void)builder.EnsureChannelMenu(channel.Get());
+    SwitchSiblingChannels(guid, menuDir, on);
     return result;
+}
+
+void C_ChannelOptions::SwitchSiblingChannels(const std::string& guid, const std::string& menuDir, bool on) const {
+    for (const std::string& other : RecordedChannelGuids()) {
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, other.c_str(), -1, guid.c_str(), -1) == CSTR_EQUAL)
+            continue;
+        ComPtr<I_ChannelInfo> sibling;
+        std::string siblingDir;
+        if (OpenChannel(m_manager, other, sibling) != ZULERR_SUCCESS ||
+            ReadChannelProp(sibling.Get(), "MenuDir", siblingDir) != ZULERR_SUCCESS ||
+            !MenuText::SameChannelFolder(menuDir, siblingDir))
+            continue;
+        ZULError ret = ZULERR_SUCCESS;
+        (void)(on ? m_manager->SubscribeChannel(InText(other.c_str()), &ret)
+                  : m_manager->UnSubscribeChannel(InText(other.c_str()), &ret));
+    }
 }
 
 int C_ChannelOptions::ShowChannelAbout(const std::string& guid) const {
     ComPtr<I_ChannelInfo> channel;
-    std::string name, page, path;
-    if (OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS &&
-        ReadChannelMenuName(channel.Get(), name) == ZULERR_SUCCESS &&
-        ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS) {
+    std::string name, page, path, fullPage;
+    const bool named = OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS &&
+                       ReadChannelMenuName(channel.Get(), name) == ZULERR_SUCCESS && !name.empty();
+    if (named && ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS && !page.empty()) {
         (void)ReadChannelProp(channel.Get(), "Path", path);
-        if (ShellOpen(path.c_str(), page.c_str(), nullptr)) return 0;
+        if (JoinedPath(path, page.c_str(), fullPage) && ShellOpen(path.c_str(), fullPage.c_str(), "")) return 0;
     }
+    (void)ui::ShowMessage(nullptr, NoAboutText(named ? name : guid), kNoAboutCaption, MB_OK);
     return ShowGeneralAbout();
 }
 
 int C_ChannelOptions::ShowGeneralAbout() const {
     const std::string folder = m_settings.path.value_or("");
     std::string page;
-    if (JoinedPath(folder, kGeneralAboutPage, page)) ShellOpen(folder.c_str(), page.c_str(), nullptr);
+    if (!JoinedPath(folder, kGeneralAboutPage, page) || !ShellOpen(folder.c_str(), page.c_str(), ""))
+        (void)ui::ShowError(nullptr, kMissingAboutText, kMissingAboutCaption);
     return 0;
 }
 
@@ -56,4 +156,11 @@ int C_ChannelOptions::EnableMenuUpdates() const {
     return 0;
 }
 
-int C_ChannelOptions::DisableMenuUpdates() const { return 1; }
+int C_ChannelOptions::DisableMenuUpdates() const {
+    if (!Confirmed(kConfirmUpdatesText, kConfirmUpdatesCaption)) return 1;
+    if (SwitchMenuUpdates(false) != 0) return 1;
+    m_settings.updatesEnabled = "false";
+    (void)m_settings.Save();
+    C_StartMenuBuilder(m_settings).RefreshChannelMenus(m_manager);
+    return 0;
+}

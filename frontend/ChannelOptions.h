@@ -11,21 +11,27 @@ class C_ChannelOptions {
 public:
     C_ChannelOptions(I_ZULManager* manager, VelorinSettings& settings) : m_manager(manager), m_settings(settings) {}
 
-    // Turning on subscribes the channel and rebuilds its folder so the Options folder shows the
-    // new state; the ZULError of the lookup or of SubscribeChannel. Turning off needs the user's
-    // confirmation, which this program cannot ask yet: it is answered as declined (1), nothing changed.
+    // Turning on shows the channel's agreement first (until accepted once), subscribes and tells
+    // the user the outcome; turning off asks for confirmation. The channel's folder is rebuilt
+    // and every other channel sharing it is switched the same way silently. The ZULError of the
+    // last manager call; 31 when the agreement was declined; 1 when turning off was not confirmed.
     [[nodiscard]] ZULError SetChannelEnabled(const std::string& guid, bool on) const;
-    // Opens the channel's "AboutFile", else the general about page. 0.
+    // Opens the channel's "AboutFile"; without one, says so and opens the general about page. 0.
     int ShowChannelAbout(const std::string& guid) const;
-    // Opens "About.html" in the front-end's folder. 0.
+    // Opens "About.html" in the front-end's folder, or says it is missing. 0.
     int ShowGeneralAbout() const;
     // Starts the updater with "-enableupdates ZULVelorin", stores "UpdatesEnabled" = "true" and
     // rebuilds every channel's folder. 0, or 1 when the updater could not be started.
     [[nodiscard]] int EnableMenuUpdates() const;
-    // Needs the user's confirmation first; answered as declined (1), nothing changed.
+    // The same with "-disableupdates" and "false" after the user's confirmation. 0, or 1 when not
+    // confirmed or the updater could not be started.
     [[nodiscard]] int DisableMenuUpdates() const;
 
 private:
+    // The agreement step of turning on: 0 to go on, 31 when declined.
+    [[nodiscard]] ZULError AcceptAgreement(I_ChannelInfo* channel, const std::string& menuName) const;
+    void SwitchSiblingChannels(const std::string& guid, const std::string& menuDir, bool on) const;
+
     I_ZULManager* m_manager;
     VelorinSettings& m_settings;
 };

@@ -1,17 +1,22 @@
 #include "frontend/MenuText.h"
 
+#include <cctype>
+#include <vector>
+
 namespace MenuText {
 
 std::string ChannelMarker(std::string_view channelGuid) {
     return "ZUL-Channel-Dir-" + std::string(channelGuid);
 }
 
-std::string MarkerFileName(std::string_view channelGuid) {
-    return "ZULVelorin-" + ChannelMarker(channelGuid) + ".txt";
-}
+std::string MarkerFileName(std::string_view channelGuid) { return MarkerFileNameFor(ChannelMarker(channelGuid)); }
 
-std::string MarkerFileText(std::string_view channelGuid) {
-    return "This file identifies the " + ChannelMarker(channelGuid) +
+std::string MarkerFileText(std::string_view channelGuid) { return MarkerFileTextFor(ChannelMarker(channelGuid)); }
+
+std::string MarkerFileNameFor(std::string_view marker) { return "ZULVelorin-" + std::string(marker) + ".txt"; }
+
+std::string MarkerFileTextFor(std::string_view marker) {
+    return "This file identifies the " + std::string(marker) +
            " directory for Tessary ZUL Velorin.\n\nDeleting this file is NOT recommended.";
 }
 
@@ -57,6 +62,37 @@ std::string WithUpdatedMark(std::string_view path, std::string_view suffix) {
 std::string WithoutUpdatedMark(std::string_view path, std::string_view suffix) {
     size_t at = suffix.empty() ? std::string_view::npos : path.find(suffix);
     return std::string(at == std::string_view::npos ? path : path.substr(0, at));
+}
+
+namespace {
+std::vector<std::string_view> FolderParts(std::string_view path) {
+    const size_t cut = path.find(kDefaultUpdatedSuffix);
+    if (cut != std::string_view::npos) path = path.substr(0, cut);
+    std::vector<std::string_view> parts;
+    for (size_t start = 0;;) {
+        const size_t separator = path.find_first_of("\\/", start);
+        parts.push_back(path.substr(start, separator == std::string_view::npos ? separator : separator - start));
+        if (separator == std::string_view::npos) return parts;
+        start = separator + 1;
+    }
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool SameChannelFolder(std::string_view a, std::string_view b) {
+    const std::vector<std::string_view> left = FolderParts(a), right = FolderParts(b);
+    if (left.size() != right.size()) return false;
+    for (size_t i = 0; i < left.size(); ++i) {
+        if (!EqualIgnoringCase(left[i], right[i])) return false;
+    }
+    return true;
 }
 
 }  // namespace MenuText

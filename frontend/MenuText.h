@@ -14,6 +14,10 @@ std::string ChannelMarker(std::string_view channelGuid);
 std::string MarkerFileName(std::string_view channelGuid);
 // The marker file's bytes (no terminating zero, no final line end).
 std::string MarkerFileText(std::string_view channelGuid);
+// The same for any folder marker (an installed item's folder is marked with the item's GUID):
+// "ZULVelorin-" + marker + ".txt" and its text.
+std::string MarkerFileNameFor(std::string_view marker);
+std::string MarkerFileTextFor(std::string_view marker);
 
 // The channel's name in shortcut names: the last path component of its menu name.
 std::string DisplayName(std::string_view menuName);
@@ -31,4 +35,7 @@ int OptionShortcutIcon(OptionShortcut which);
 std::string WithUpdatedMark(std::string_view path, std::string_view suffix);
 // The folder path cut at the first occurrence of the suffix; unchanged without one.
 std::string WithoutUpdatedMark(std::string_view path, std::string_view suffix);
+// Whether two channels' "MenuDir" values name the same folder: each cut at the default updated
+// suffix, split at "/" and "\", the same number of parts, equal part by part ignoring case.
+bool SameChannelFolder(std::string_view a, std::string_view b);
 }  // namespace MenuText

@@ -30,3 +30,9 @@ TEST(MenuText, UpdatedMarkIsAddedOnceAndRemovedFromItsFirstOccurrence) {
     EXPECT_EQ(WithoutUpdatedMark("C:\\A (Updated)\\B", suffix), "C:\\A");
     EXPECT_EQ(WithUpdatedMark("C:\\SM\\X", ""), "C:\\SM\\X");
 }
+
+TEST(MenuText, ChannelsShareAFolderWhenTheirMenuDirsMatchWithoutTheUpdatedMark) {
+    EXPECT_TRUE(SameChannelFolder("Programs\\Ludora (Updated)", "programs/LUDORA"));
+    EXPECT_FALSE(SameChannelFolder("Programs\\Ludora", "Programs\\Ludora\\Extra"));
+    EXPECT_FALSE(SameChannelFolder("Programs\\Ludora", "Programs\\Ludorb"));
+}

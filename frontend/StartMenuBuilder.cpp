@@ -47,17 +47,8 @@ bool FindMarkerFolder(const std::string& folder, const std::string& markerName, 
     return false;
 }
 
-// Replaces the marker file; a file that cannot be written is passed over.
 void WriteMarkerFile(const std::string& folder, const std::string& guid) {
-    const std::string path = Join(folder, MenuText::MarkerFileName(guid));
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    if (!file) return;
-    const std::string text = MenuText::MarkerFileText(guid);
-    DWORD written = 0;
-    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFolderMarker(folder, MenuText::ChannelMarker(guid));
 }
 
 void SetHidden(const std::string& path, bool hidden) {
@@ -77,6 +68,22 @@ void FillAboutFile(I_ChannelInfo* channel) {
 }
 
 }  // namespace
+
+bool FindMarkedFolder(const std::string& root, const std::string& marker, std::string& found) {
+    return FindMarkerFolder(root, MenuText::MarkerFileNameFor(marker), found);
+}
+
+void WriteFolderMarker(const std::string& folder, const std::string& marker) {
+    const std::string path = Join(folder, MenuText::MarkerFileNameFor(marker));
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!file) return;
+    const std::string text = MenuText::MarkerFileTextFor(marker);
+    DWORD written = 0;
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
 
 std::string StartMenuDirectory() {
     char path[MAX_PATH];

@@ -40,3 +40,8 @@ private:
 
 // The all-users Start menu, else the user's; empty when the system gives neither.
 std::string StartMenuDirectory();
+// Replaces a folder's hidden marker file (MenuText::MarkerFileNameFor(marker)); a file that
+// cannot be written is passed over.
+void WriteFolderMarker(const std::string& folder, const std::string& marker);
+// Depth first under root: the folder holding marker's hidden marker file.
+bool FindMarkedFolder(const std::string& root, const std::string& marker, std::string& found);

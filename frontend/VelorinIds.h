@@ -4,6 +4,8 @@
 namespace VelorinIds {
 constexpr char kProgramName[] = "ZULVelorin";
 constexpr char kSettingsKey[] = "Software\\Tessary\\Velorin";
+// Value under kSettingsKey listing the pending notifications: item GUIDs, each followed by ",".
+constexpr char kNewNotificationsValue[] = "NewNotifications";
 constexpr char kItemInstallerClsid[] = "{1E43FD7B-E567-202F-9675-EBFC99A584C9}";
 constexpr char kAppId[] = "{AB1D659E-3CD2-13E8-5A8D-E6EABF0E0DB4}";
 constexpr char kTypeLib[] = "{D584FC7E-C938-2AC4-74AA-AAFB56FDF393}";

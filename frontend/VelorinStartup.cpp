@@ -10,6 +10,9 @@
 #include "common/Handles.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
+#include "frontend/ItemInstaller_Velo.h"
+#include "frontend/NotificationLauncher.h"
+#include "frontend/TrayIcon.h"
 #include "frontend/VelorinCommandLine.h"
 #include "frontend/VelorinIds.h"
 #include "frontend/VelorinRegistration.h"
@@ -27,16 +30,18 @@ constexpr DWORD kManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER |
 // Notifications are pending when "NewNotifications" reads and is not empty.
 bool NotificationsPending() {
     char value[1024] = {};
-    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, "NewNotifications", value, sizeof value) ==
+    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, value, sizeof value) ==
                ERROR_SUCCESS && value[0];
 }
 
-// Runs until WM_QUIT; the install helper's shutdown requests are acted on before dispatching.
-void RunMessageLoop(C_ServerMode* server) {
+// Runs until WM_QUIT; the install helper's shutdown requests are acted on before dispatching:
+// server mode stops, the tray gets "Exit".
+void RunMessageLoop(C_ServerMode* server, const C_TrayIcon* tray) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && (msg.message == VELORIN_MSG_SHUTDOWN || msg.message == VELORIN_MSG_SHUTDOWN_ALT)) {
             if (server) server->StopNow();
+            if (tray) tray->Exit();
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -55,7 +60,10 @@ std::optional<int> RunJobs(const VelorinCommand& command, I_ZULManager* manager,
     if (command.Has(FlagKeyword::EnableUpdates)) (void)options.EnableMenuUpdates();
     if (command.Has(ValuedKeyword::Subscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Subscribe), true);
     if (command.Has(ValuedKeyword::Unsubscribe)) (void)options.SetChannelEnabled(command.Value(ValuedKeyword::Unsubscribe), false);
-    // Opening notifications and uninstalling items come with the item installer and the tray.
+    if (command.Has(ValuedKeyword::LaunchNotification))
+        (void)LaunchNotification(manager, settings, command.Value(ValuedKeyword::LaunchNotification));
+    if (command.Has(ValuedKeyword::UninstallItem))
+        (void)UninstallItemByGuid(manager, command.Value(ValuedKeyword::UninstallItem));
     return std::nullopt;
 }
 
@@ -73,8 +81,13 @@ int Dispatch(const VelorinCommand& command, I_ZULManager* manager, C_ServerMode*
     if (manager && command.Has(FlagKeyword::RegServer)) exitCode = static_cast<int>(RegisterVelorin(manager, settings));
     if (manager && command.Has(FlagKeyword::UnregServer)) exitCode = static_cast<int>(UnregisterVelorin(manager, settings));
 
-    // The tray icon (the other long-lived start) is not built yet; only server mode keeps running.
-    if (server) RunMessageLoop(server);
+    // The tray is the other long-lived start; a second one (the mutex owned elsewhere) just ends.
+    std::optional<C_TrayIcon> tray;
+    if (manager && command.Has(FlagKeyword::TrayIcon)) {
+        tray.emplace(manager, settings);
+        if (tray->StartTrayIcon() != 0) tray.reset();
+    }
+    if (server || tray) RunMessageLoop(server, tray ? &*tray : nullptr);
     return exitCode;
 }
 

@@ -8,6 +8,9 @@
 #define IDI_NOTIFICATION 104
 #define IDI_TURN_ON 105
 #define IDI_TURN_OFF 106
+// The tray window's class icon and the tray icon itself.
+#define IDI_TRAY_WINDOW 201
+#define IDI_TRAY 208
 
 #define IDS_PROGRAM_NAME 100
 

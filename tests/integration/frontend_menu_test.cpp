@@ -157,7 +157,7 @@ TEST_F(FrontendMenu, SubscriptionFlipsWhichOptionShortcutIsVisible) {
     EXPECT_FALSE(IsHidden(Options("Turn on Ludora.lnk")));
     EXPECT_TRUE(IsHidden(Options("Turn off Ludora.lnk")));
 
-    ASSERT_EQ(Velorin(std::string("-Subscribe ") + kChannel), 0u);
+    ASSERT_EQ(VelorinAnsweringOk(std::string("-Subscribe ") + kChannel, {"Ludora"}), 0u);
     EXPECT_TRUE(IsHidden(Options("Turn on Ludora.lnk")));
     EXPECT_FALSE(IsHidden(Options("Turn off Ludora.lnk")));
 

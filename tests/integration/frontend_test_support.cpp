@@ -8,6 +8,7 @@
 
 #include "common/Handles.h"
 #include "common/ProgramTestSupport.h"
+#include "tools/uiauto/UiAuto.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace testsupport;
@@ -127,6 +128,20 @@ DWORD FrontendTest::Velorin(const std::string& args, DWORD timeoutMs) {
     return code.value_or(999);
 }
 
+DWORD FrontendTest::VelorinAnsweringOk(const std::string& args, const std::vector<std::string>& captions) {
+    RunningVelorin run(args);
+    for (const std::string& caption : captions) {
+        HWND box = uiauto::WaitForWindow(uiauto::kDialogClass, caption.c_str(), 30000);
+        EXPECT_TRUE(box) << "ZULVelorin " << args << ": no message box \"" << caption << "\"";
+        if (box) {
+            EXPECT_TRUE(uiauto::ClickButton(box, IDOK));
+        }
+    }
+    const DWORD code = run.Wait();
+    EXPECT_NE(code, 999u) << "ZULVelorin " << args << " did not end";
+    return code;
+}
+
 std::vector<std::string> FrontendTest::UpdaterLog(bool withSwitches) const {
     // The manager's own question is left out. A run started without waiting may still be
     // writing: give it a moment.
@@ -159,6 +174,40 @@ void FrontendTest::ProcessAnswer(const std::string& answer) {
     ASSERT_EQ(ret, ZULERR_SUCCESS);
     Manager()->ProcessResponseData(response.Get(), &ret);
     ASSERT_EQ(ret, ZULERR_SUCCESS);
+}
+
+void RecordOpenedPages(const std::string& log) {
+    DeleteFileA(log.c_str());
+    const std::string classes = "Software\\Classes\\";
+    WriteString(HKEY_LOCAL_MACHINE, classes + ".html", "", "ZULTestPage");
+    std::string command = "\"";
+    command += BinPath("tools\\TestInstall.exe");
+    command += "\" /log=\"" + log + "\" \"%1\"";
+    WriteString(HKEY_LOCAL_MACHINE, classes + "ZULTestPage\\shell\\open\\command", "", command);
+}
+
+std::vector<std::string> OpenedPages(const std::string& log) {
+    // The shell starts the recorder without waiting for it.
+    Sleep(500);
+    std::vector<std::string> pages;
+    std::istringstream in(ReadText(log));
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("CommandLine=", 0) == 0) pages.push_back(line.substr(12));
+    }
+    return pages;
+}
+
+RunningVelorin::RunningVelorin(const std::string& args) {
+    const PROCESS_INFORMATION started = StartProgramAsync(VelorinExe(), args);
+    if (started.hThread) CloseHandle(started.hThread);
+    m_process.reset(started.hProcess);
+    m_id = started.dwProcessId;
+}
+
+DWORD RunningVelorin::Wait(DWORD timeoutMs) {
+    DWORD code = 999;
+    if (m_process && WaitForSingleObject(m_process.get(), timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(m_process.get(), &code);
+    return code;
 }
 
 }  // namespace frontendtest

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "frontend/VelorinIds.h"
 
@@ -29,6 +30,9 @@ protected:
 
     // Runs ZULVelorin.exe with args and answers its exit code (999 when it did not end).
     DWORD Velorin(const std::string& args, DWORD timeoutMs = 60000);
+    // The same for a start that tells the user something: presses OK in the message box of each
+    // caption in turn as it appears.
+    DWORD VelorinAnsweringOk(const std::string& args, const std::vector<std::string>& captions);
     // The updater stand-in's log lines; the lines of runs started without waiting
     // ("-enableupdates ZULVelorin"/"-disableupdates ZULVelorin") are left out unless asked for.
     std::vector<std::string> UpdaterLog(bool withSwitches = false) const;
@@ -51,6 +55,25 @@ std::string VelorinDir();
 // The Run value the front-end writes: "\"<exe>\" -boot".
 std::string BootRunValue();
 bool IsHidden(const std::string& path);
+
+// Pages the shell opens are recorded instead of shown: ".html" files open with the test
+// install program, which appends each command line to the log file.
+void RecordOpenedPages(const std::string& log);
+// The logged command lines (each naming one opened page).
+std::vector<std::string> OpenedPages(const std::string& log);
+
+// A front-end start the test answers while it runs (its message boxes, its tray).
+class RunningVelorin {
+public:
+    explicit RunningVelorin(const std::string& args);
+    // The exit code, or 999 when it did not end within timeoutMs.
+    DWORD Wait(DWORD timeoutMs = 60000);
+    DWORD Id() const { return m_id; }
+
+private:
+    UniqueHandle m_process;
+    DWORD m_id = 0;
+};
 
 // A shell link read back through IShellLinkA.
 struct LinkInfo {

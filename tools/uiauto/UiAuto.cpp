@@ -166,6 +166,39 @@ bool PickPopupMenuEntry(int position, DWORD timeoutMs) {
     return PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 1) && PostMessageA(menu, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
+bool ClickTrayIcon(HWND iconOwner, UINT callbackMessage) {
+    return iconOwner && PostMessageA(iconOwner, callbackMessage, 0, WM_RBUTTONDOWN);
+}
+
+std::string FirstTrayIconTip(DWORD timeoutMs) {
+    // Without a desktop, Wine keeps the icons in a window of its own, in a row from the left.
+    HWND tray = WaitForWindow("__winex11_standalone_tray", nullptr, timeoutMs);
+    if (!tray) return "";
+    POINT point = {GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
+    ClientToScreen(tray, &point);
+    SetCursorPos(point.x, point.y);
+    HWND icon = WindowFromPoint(point);
+    POINT inIcon = point;
+    ScreenToClient(icon, &inIcon);
+    // The tip follows the mouse moves its tool window receives.
+    for (int i = 0; i < 3; ++i) {
+        PostMessageA(icon, WM_MOUSEMOVE, 0, MAKELPARAM(inIcon.x, inIcon.y));
+        Sleep(100);
+    }
+    HWND tip = WaitForWindow("tooltips_class32", nullptr, timeoutMs);
+    return tip ? Text(tip) : "";
+}
+
+bool PressMenuKeys(const std::vector<WORD>& keys, DWORD timeoutMs) {
+    HWND menu = WaitForWindow(kPopupMenuClass, nullptr, timeoutMs);
+    if (!menu) return false;
+    for (WORD key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 1);
+        PostMessageA(menu, WM_KEYUP, key, 0xC0000001);
+    }
+    return true;
+}
+
 bool PressEscape(HWND window) {
     if (!window) return false;
     return PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1) && PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);

@@ -48,6 +48,15 @@ bool PostMenuCommand(HWND window, UINT commandId);
 // position (0 = the first entry; separators count) with the keyboard, as a user would. The
 // menu's owner then gets the entry's command. Whether a menu was open.
 bool PickPopupMenuEntry(int position, DWORD timeoutMs);
+// Clicks a tray icon as the system tray does: posts the icon's callback message with a
+// right-button press to the window that owns the icon.
+bool ClickTrayIcon(HWND iconOwner, UINT callbackMessage);
+// Points the mouse at the first icon of the system tray's window and answers the tip it shows
+// (empty when no tray window or no tip appeared within timeoutMs).
+std::string FirstTrayIconTip(DWORD timeoutMs);
+// Waits up to timeoutMs for a pop-up menu to be open and presses keys in it (VK_DOWN, VK_RIGHT
+// to open a sub-menu, VK_RETURN, ...), as a user would. Whether a menu was open.
+bool PressMenuKeys(const std::vector<WORD>& keys, DWORD timeoutMs);
 // Presses Escape in window as the keyboard would (key down and up through its message loop).
 bool PressEscape(HWND window);
 // Asks window to close as its close box does (WM_SYSCOMMAND SC_CLOSE).

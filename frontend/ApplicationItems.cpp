@@ -1,0 +1,259 @@
+#include "frontend/ApplicationItems.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "common/JoinedPath.h"
+#include "common/PathHelpers.h"
+#include "common/RegistryHelpers.h"
+#include "common/SelfRegistration.h"
+#include "common/ShellHelpers.h"
+#include "common/TextCompare.h"
+#include "frontend/Agreements.h"
+#include "frontend/ChannelRecord.h"
+#include "frontend/ItemRecord.h"
+#include "frontend/ItemTexts.h"
+#include "frontend/MenuText.h"
+#include "frontend/NotificationItems.h"
+#include "frontend/RuntimeFiles.h"
+#include "frontend/StartMenuBuilder.h"
+#include "frontend/VelorinIds.h"
+#include "ui/MessageBoxes.h"
+
+using Microsoft::WRL::ComPtr;
+using namespace ItemTexts;
+
+namespace {
+
+std::string Join(const std::string& base, const std::string& name) {
+    std::string joined;
+    JoinedPath(base, name.c_str(), joined);
+    return joined;
+}
+
+std::string FillName(const char* format, const std::string& name) {
+    std::vector<char> text(std::strlen(format) + name.size() + 1);
+    std::snprintf(text.data(), text.size(), format, name.c_str());
+    return text.data();
+}
+
+bool AskYesNo(const std::string& text, const std::string& caption) {
+    return ui::ShowMessage(nullptr, text, caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool Present(I_ZULItem* item, const char* name, std::string& value) {
+    return ReadItemProp(item, name, value) == ZULERR_SUCCESS && !value.empty();
+}
+
+// "ProgramFilesDir" + "Tessary\Games" + the channel's display name + the item's name.
+bool InstallationFolder(const std::string& channelName, const std::string& itemName, std::string& out) {
+    char programFiles[MAX_PATH] = {};
+    if (RegReadValue(HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir", programFiles, sizeof programFiles) !=
+            ERROR_SUCCESS || !programFiles[0])
+        return false;
+    out = Join(Join(Join(programFiles, kGamesFolder), channelName), itemName);
+    return true;
+}
+
+bool WriteInternetShortcut(const std::string& path, const std::string& url) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "[InternetShortcut]\r\nURL=" << url << "\r\n";
+    return static_cast<bool>(out.flush());
+}
+
+// The Play, Help and web-site shortcuts, each under its condition, in that order.
+bool CreateItemShortcuts(I_ZULItem* item, const std::string& name, const std::string& itemDir,
+                         const std::string& installDir) {
+    std::string launchFile, helpFile, website;
+    if (Present(item, "LaunchFile", launchFile)) {
+        std::string launchArgs;
+        if (ReadItemProp(item, "LaunchArgs", launchArgs) != ZULERR_SUCCESS) launchArgs.clear();
+        const std::string target = Join(installDir, launchFile);
+        if (FAILED(CreateShortcut(Join(itemDir, "Play " + name + ".lnk").c_str(), target.c_str(), launchArgs.c_str(),
+                                  installDir.c_str(), nullptr, target.c_str(), 0)))
+            return false;
+    }
+    if (Present(item, "HelpFile", helpFile)) {
+        const std::string target = Join(installDir, helpFile);
+        if (FAILED(CreateShortcut(Join(itemDir, "Help.lnk").c_str(), target.c_str(), "", installDir.c_str(), nullptr,
+                                  nullptr, 0)))
+            return false;
+    }
+    if (Present(item, "WebsiteURL", website) && !WriteInternetShortcut(Join(itemDir, "Visit Website.url"), website))
+        return false;
+    return true;
+}
+
+// "tyinstall": the runtime installer brought by the item, else the maker's, else empty.
+void RecordRuntimeInstaller(I_ZULItem* item, const std::string& installDir) {
+    std::string setKey;
+    const bool wanted = ReadItemProp(item, "SetKSInstallKey", setKey) != ZULERR_SUCCESS || !EqualsNoCase(setKey, "0");
+    if (wanted) {
+        std::string found = Join(installDir, kRuntimeInstaller);
+        if (!FileExists(found.c_str())) {
+            found = Join(GetMakerDirectory(), kMakerRuntimeInstaller);
+            if (!FileExists(found.c_str())) found.clear();
+        }
+        (void)WriteItemProp(item, "tyinstall", found);
+    }
+    (void)RemoveItemProp(item, "SetKSInstallKey");
+}
+
+void SetDefault(I_ZULItem* item, const char* name, const char* value) {
+    std::string current;
+    if (ReadItemProp(item, name, current) != ZULERR_SUCCESS) (void)WriteItemProp(item, name, value);
+}
+
+}  // namespace
+
+bool IsPlainName(const std::string& text) {
+    return !text.empty() && text != "." && text != ".." && text.find_first_of("\\/:*?\"<>|") == std::string::npos;
+}
+
+ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name) {
+    std::string family, guid;
+    if (ZULError e = ReadItemProp(item, "Family", family)) return e == ZULERR_NOT_FOUND ? Succeeded() : Failed(e);
+    (void)ReadItemProp(item, "Guid", guid);
+
+    struct Walk {
+        const char* type;
+        const char* question;
+        ZULError refused;
+    };
+    const Walk walks[] = {{VelorinIds::kDemoItemType, kDemoConflictQuestion, ZULERR_ALREADY_INSTALLED_DEMO},
+                          {VelorinIds::kApplicationItemType, kFamilyConflictQuestion, ZULERR_ALREADY_INSTALLED_FAM}};
+    for (const Walk& walk : walks) {
+        bool refused = false;
+        (void)ForEachItemOfType(manager, walk.type, [&](I_ZULItem* other) {
+            std::string otherFamily, otherGuid;
+            if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
+                return true;
+            // A reinstall finds the item's own record: that is no other version.
+            if (ReadItemProp(other, "Guid", otherGuid) == ZULERR_SUCCESS && EqualsNoCase(otherGuid, guid)) return true;
+            if (!AskYesNo(walk.question, name)) {
+                refused = true;
+                return false;
+            }
+            (void)UninstallApplicationItem(other, true);
+            return true;
+        });
+        if (refused) return Failed(walk.refused);
+    }
+    return Succeeded();
+}
+
+ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item,
+                                   bool silent) {
+    std::string name, guid, installed;
+    if (ZULError e = ReadItemProp(item, "Name", name)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, "Guid", guid)) return Failed(e);
+    // Both end up in folder names and in the folder trees an uninstall deletes.
+    if (!IsPlainName(name) || !IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
+    if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) {
+        if (!silent && !AskYesNo(kReinstallQuestion, name)) return Failed(ZULERR_ALREADY_INSTALLED);
+        (void)DeleteItemInfo(item);
+    }
+
+    std::string channelGuid, channelDir, menuName;
+    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    ComPtr<I_ChannelInfo> channel;
+    if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir, &channel))
+        return Failed(e);
+    if (ZULError e = ReadChannelMenuName(channel.Get(), menuName)) return Failed(e);
+
+    std::string installDir;
+    if (!InstallationFolder(MenuText::DisplayName(menuName), name, installDir)) return Failed(ZULERR_REG_GET_VALUE_FAILED);
+
+    const ItemOutcome conflicts = ResolveFamilyConflicts(manager, item, name);
+    if (!conflicts.succeeded) return conflicts;
+
+    std::string fileSets;
+    if (ZULError e = ReadItemProp(item, "FileSets", fileSets)) return Failed(e);
+    ZULError ret = ZULERR_SUCCESS;
+    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), installDir.data(), &ret), ret))
+        return Failed(e);
+
+    std::string showEula;
+    const bool hasShowEula = ReadItemProp(item, "ShowEULA", showEula) == ZULERR_SUCCESS;
+    if (!hasShowEula || (!EqualsNoCase(showEula, "0") && !silent)) {
+        if (ShowItemAgreement(settings.path.value_or(std::string()), installDir) != 0) {
+            ui::ShowError(nullptr, kAgreementRefused, kAgreementRefusedCaption);
+            DeleteDirectoryTree(installDir.c_str());
+            return Failed(ZULERR_EULA_NOT_ACCEPTED);
+        }
+    }
+
+    (void)InstallRuntimeFiles(installDir);
+
+    const std::string itemDir = Join(channelDir, name);
+    if (WriteItemProp(item, "MenuDir", itemDir) != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
+    if (!CreateDirectoryTree(itemDir.c_str(), false)) return Failed(ZULERR_FAILED);
+    WriteFolderMarker(itemDir, guid);
+    if (!CreateItemShortcuts(item, name, itemDir, installDir)) return Failed(ZULERR_FAILED);
+
+    const std::string exe = settings.exe.value_or(std::string());
+    const std::string uninstallKey = std::string(kUninstallKey) + guid;
+    const std::string uninstallString = "\"" + exe + "\" " + kUninstallKeyword + guid;
+    if (RegWriteString(HKEY_LOCAL_MACHINE, uninstallKey.c_str(), "DisplayName", name.c_str()) != ERROR_SUCCESS ||
+        RegWriteString(HKEY_LOCAL_MACHINE, uninstallKey.c_str(), "UninstallString", uninstallString.c_str()) !=
+            ERROR_SUCCESS)
+        return Failed(ZULERR_REG_SET_VALUE_FAILED);
+
+    const bool uninstallInMenu = ItemFlagIs(item, "UninstInMenu", "1");
+    (void)RemoveItemProp(item, "UninstInMenu");
+    if (uninstallInMenu &&
+        FAILED(CreateShortcut(Join(itemDir, "Uninstall " + name + ".lnk").c_str(), exe.c_str(),
+                              (kUninstallKeyword + guid).c_str(), installDir.c_str(), nullptr, exe.c_str(),
+                              kUninstallIconIndex)))
+        return Failed(ZULERR_FAILED);
+
+    RecordRuntimeInstaller(item, installDir);
+
+    (void)WriteItemProp(item, "Path", installDir);
+    SetDefault(item, "allow_reporting", "true");
+    SetDefault(item, "user_name", "demo");
+    SetDefault(item, "user_email", "none");
+    if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
+    if (ZULError e = FlushItem(item)) return Failed(e);
+
+    (void)RemoveFamilyNotifications(manager, settings, item, false);
+    return Succeeded();
+}
+
+ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
+    std::string name;
+    const bool named = ReadItemProp(item, "Name", name) == ZULERR_SUCCESS;
+    if (!quiet && named && !AskYesNo(FillName(kUninstallQuestionFormat, name), kUninstallQuestionCaption))
+        return Succeeded(ZULERR_CANCELLED);
+
+    std::string guid, path, menuDir, desktopShortcut;
+    if (ZULError e = ReadItemProp(item, "Guid", guid)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, "Path", path)) return Failed(e);
+    if (path.empty()) return Failed(ZULERR_NOT_FOUND);
+
+    const std::string params = Join(path, kParamsLibrary);
+    if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
+    DeleteDirectoryTree(path.c_str());
+
+    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS) {
+        if (!menuDir.empty() && DirectoryExists(menuDir.c_str())) DeleteDirectoryTree(menuDir.c_str());
+    } else {
+        std::string marked;
+        const std::string startMenu = StartMenuDirectory();
+        if (!startMenu.empty() && FindMarkedFolder(startMenu, guid, marked)) DeleteDirectoryTree(marked.c_str());
+    }
+
+    (void)RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + guid).c_str());
+    if (ReadItemProp(item, "DesktopShortcut", desktopShortcut) == ZULERR_SUCCESS && !desktopShortcut.empty() &&
+        FileExists(desktopShortcut.c_str()))
+        DeleteFileA(desktopShortcut.c_str());
+
+    const ZULError deleted = DeleteItemInfo(item);
+    // A record that stays is no successful uninstall: the message is left out then.
+    if (!quiet && deleted == ZULERR_SUCCESS) ui::ShowMessage(nullptr, FillName(kUninstalledFormat, name), kUninstalledCaption, MB_OK | MB_ICONINFORMATION);
+    return deleted == ZULERR_SUCCESS ? Succeeded() : Failed(deleted);
+}

@@ -1,0 +1,136 @@
+#include "frontend/NotificationItems.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "common/JoinedPath.h"
+#include "common/PathHelpers.h"
+#include "common/ProcessHelpers.h"
+#include "common/RegistryHelpers.h"
+#include "common/ShellHelpers.h"
+#include "common/TextCompare.h"
+#include "frontend/ApplicationItems.h"
+#include "frontend/ChannelRecord.h"
+#include "frontend/ItemRecord.h"
+#include "frontend/ItemTexts.h"
+#include "frontend/StartMenuBuilder.h"
+#include "frontend/VelorinIds.h"
+
+namespace {
+
+std::string Join(const std::string& base, const std::string& name) {
+    std::string joined;
+    JoinedPath(base, name.c_str(), joined);
+    return joined;
+}
+
+std::string Stripped(const std::string& text) {
+    constexpr char kBlanks[] = " \t\r\n";
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// Whether an item of the type with the same "Family" is recorded (other than the item itself).
+bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::string& family, const std::string& guid) {
+    bool found = false;
+    (void)ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
+        std::string otherFamily, otherGuid;
+        if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
+            return true;
+        if (ReadItemGuid(other, otherGuid) == ZULERR_SUCCESS && EqualsNoCase(otherGuid, guid)) return true;
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+}  // namespace
+
+bool FamilyApplicationPresent(I_ZULManager* manager, I_ZULItem* item) {
+    std::string family, guid;
+    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return false;
+    (void)ReadItemGuid(item, guid);
+    return FamilyMemberOfType(manager, VelorinIds::kApplicationItemType, family, guid) ||
+           FamilyMemberOfType(manager, VelorinIds::kDemoItemType, family, guid);
+}
+
+ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item,
+                                   bool checkOnly) {
+    std::string family, guid;
+    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return ZULERR_SUCCESS;
+    (void)ReadItemGuid(item, guid);
+    if (checkOnly)
+        return FamilyMemberOfType(manager, VelorinIds::kNotificationItemType, family, guid) ? ZULERR_SUCCESS
+                                                                                             : ZULERR_NOT_FOUND;
+    (void)ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
+        std::string otherFamily;
+        if (ReadItemProp(other, "Family", otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family))
+            (void)UninstallNotificationItem(manager, settings, other);
+        return true;
+    });
+    return ZULERR_SUCCESS;
+}
+
+ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+    // No notification for a game the user already has, nor a second one of the same family.
+    if (FamilyApplicationPresent(manager, item)) return Succeeded();
+    if (RemoveFamilyNotifications(manager, settings, item, true) == ZULERR_SUCCESS) return Succeeded();
+    std::string installed;
+    if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) return Succeeded();
+
+    std::string guid, channelGuid, channelDir, fileSets;
+    if (ZULError e = ReadItemGuid(item, guid)) return Failed(e);
+    if (!IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
+    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    const C_StartMenuBuilder menus(settings);
+    if (ZULError e = menus.GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
+    const std::string frontEndDir = settings.path.value_or(std::string());
+    const std::string installDir = Join(frontEndDir, guid);
+    if (ZULError e = ReadItemProp(item, "FileSets", fileSets)) return Failed(e);
+    ZULError ret = ZULERR_SUCCESS;
+    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), const_cast<char*>(installDir.c_str()), &ret), ret))
+        return Failed(e);
+
+    std::unique_ptr<char[]> content;
+    if (!ReadWholeFile(Join(installDir, ItemTexts::kShortcutNameFile).c_str(), content))
+        return Failed(ZULERR_FILE_OPEN_FAILED);
+    const std::string shortcutName = Stripped(content.get());
+    // The name becomes a file in the channel's folder, removed again on uninstall.
+    if (!IsPlainName(shortcutName)) return Failed(ZULERR_INVALID_ARGUMENT);
+
+    const std::string exe = settings.exe.value_or(std::string());
+    const std::string arguments = "-LaunchNotification " + guid;
+    const std::string icon = Join(installDir, guid + ".ico");
+    if (FAILED(CreateShortcut(Join(channelDir, shortcutName + ".lnk").c_str(), exe.c_str(), arguments.c_str(),
+                              frontEndDir.c_str(), nullptr, icon.c_str(), 0)))
+        return Failed(ZULERR_FAILED);
+
+    (void)WriteItemProp(item, "Path", installDir);
+    (void)WriteItemProp(item, "ShortcutName", shortcutName);
+    if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
+    if (ZULError e = FlushItem(item)) return Failed(e);
+
+    (void)RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str());
+    (void)menus.MarkChannelUpdated(manager, channelGuid, true);
+
+    const bool trayWanted = !ItemFlagIs(item, "ShowTrayIcon", "0");
+    (void)RemoveItemProp(item, "ShowTrayIcon");
+    (void)FlushItem(item);
+    if (trayWanted && !exe.empty()) (void)StartProgram(exe.c_str(), "-TrayIcon", nullptr, false);
+    return Succeeded();
+}
+
+ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+    std::string channelGuid, channelDir, shortcutName, path;
+    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, "ShortcutName", shortcutName)) return Succeeded(e);
+    if (IsPlainName(shortcutName)) DeleteFileA(Join(channelDir, shortcutName + ".lnk").c_str());
+    if (ZULError e = ReadItemProp(item, "Path", path)) return Succeeded(e);
+    if (!path.empty()) DeleteDirectoryTree(path.c_str());
+    const ZULError deleted = DeleteItemInfo(item);
+    return deleted == ZULERR_SUCCESS ? Succeeded() : Failed(deleted);
+}

@@ -1,0 +1,55 @@
+#include "frontend/NotificationLauncher.h"
+
+#include <wrl/client.h>
+
+#include "common/Handles.h"
+#include "common/InterfaceText.h"
+#include "common/JoinedPath.h"
+#include "common/RegistryHelpers.h"
+#include "common/ShellHelpers.h"
+#include "frontend/ChannelRecord.h"
+#include "frontend/ItemRecord.h"
+#include "frontend/StartMenuBuilder.h"
+#include "frontend/VelorinIds.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char kNotificationPage[] = "index.html";
+
+// The item record; callFailed tells a failed call apart from a reported ZULError.
+ZULError OpenItem(I_ZULManager* manager, const std::string& guid, ComPtr<I_ZULItem>& item, bool& callFailed) {
+    ZULError ret = ZULERR_SUCCESS;
+    const HRESULT hr = manager->GetItemInfo(InText(guid.c_str()), item.ReleaseAndGetAddressOf(), &ret);
+    callFailed = FAILED(hr);
+    if (hr == S_OK && ret == ZULERR_SUCCESS && !item) return ZULERR_FAILED;
+    return CallResult(hr, ret);
+}
+
+}  // namespace
+
+ZULError ReadNotificationName(I_ZULManager* manager, const std::string& itemGuid, std::string& name,
+                              bool& callFailed) {
+    ComPtr<I_ZULItem> item;
+    if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
+    if (ZULError e = ReadItemProp(item.Get(), "ShortcutName", name)) return e;
+    return name.empty() ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
+}
+
+ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settings, const std::string& itemGuid) {
+    ComPtr<I_ZULItem> item;
+    bool callFailed = false;
+    if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
+    std::string folder;
+    if (ZULError e = ReadItemProp(item.Get(), "Path", folder)) return e;
+
+    std::string page;
+    if (JoinedPath(folder, kNotificationPage, page)) (void)ShellOpen(folder.c_str(), page.c_str(), "");
+    (void)RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str());
+
+    std::string channel;
+    if (ReadItemProp(item.Get(), "Channel", channel) == ZULERR_SUCCESS && !channel.empty())
+        (void)C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false);
+    return ZULERR_SUCCESS;
+}
