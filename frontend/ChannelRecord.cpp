@@ -8,7 +8,7 @@
 
 using Microsoft::WRL::ComPtr;
 
-ZULError CallResult(HRESULT hr, ZULError ret) {
+ZULError CallResult(HRESULT hr, const ZULError& ret) {
     if (ret != ZULERR_SUCCESS) return ret;
     return hr == S_OK ? ZULERR_SUCCESS : ZULERR_FAILED;
 }

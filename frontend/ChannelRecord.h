@@ -11,8 +11,9 @@
 #include "ZULMan.h"
 
 // One result of a manager or record call: its ZULError, or ZULERR_FAILED when the HRESULT failed
-// without one.
-[[nodiscard]] ZULError CallResult(HRESULT hr, ZULError ret);
+// without one. ret is taken by reference so that it is read after the call in the same
+// expression has filled it (`CallResult(x->M(&ret), ret)`): arguments have no set order.
+[[nodiscard]] ZULError CallResult(HRESULT hr, const ZULError& ret);
 
 // Each answers the method's ZULError, or ZULERR_FAILED when the call failed without one.
 [[nodiscard]] ZULError ReadChannelGuid(I_ChannelInfo* channel, std::string& out);

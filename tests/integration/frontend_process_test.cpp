@@ -93,7 +93,7 @@ TEST_F(FrontendProcess, RegServerWritesItsEntriesAndItemTypesAndTheManagerActiva
     StopAllManagers();
     ZULError ret = ZULERR_SUCCESS;
     EXPECT_EQ(Manager()->UninstallItem(const_cast<char*>(item), &ret), S_FALSE);
-    EXPECT_NE(ret, ZULERR_SUCCESS);
+    EXPECT_EQ(ret, ZULERR_NOT_FOUND);
     EXPECT_FALSE(FindProcesses("ZULVelorin.exe").empty());
     m_manager.Reset();
     StopAllManagers();

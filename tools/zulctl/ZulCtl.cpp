@@ -24,7 +24,8 @@ int Fail(const char* what, HRESULT hr) {
     return 100;
 }
 
-int Report(const char* what, HRESULT hr, ZULError ret) {
+// ret by reference: it is read after the call in the same expression has filled it.
+int Report(const char* what, HRESULT hr, const ZULError& ret) {
     std::printf("%s: HRESULT 0x%08lX, result %d\n", what, static_cast<unsigned long>(hr), static_cast<int>(ret));
     return static_cast<int>(ret);
 }
