@@ -124,7 +124,7 @@ protected:
         programFiles = ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
                            .value_or("?");
         games = programFiles + "\\Tessary\\Games\\Ludora";
-        RemoveTree(programFiles + "\\Tessary\\Games");
+        testsupport::RemoveFolderTree(programFiles + "\\Tessary\\Games");
         for (const char* item : {kGame, kDemo, kNote}) DeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + item);
         // The front-end's folder holds the agreement viewer stand-in; the program stays the build's.
         frontEnd = MakeScratchDirectory("frontend-items");
