@@ -66,6 +66,12 @@ bool C_ArchFile::OpenMemory(void* address, size_t size) {
     return true;
 }
 
+void C_ArchFile::OpenSink(ByteSink* sink) {
+    Close();
+    m_kind = Kind::Sink;
+    m_pSink = sink;
+}
+
 UINT C_ArchFile::Transfer(void* to, const void* from, UINT count) {
     if (count) std::memcpy(to, from, count);
     m_nPosition += count;
@@ -88,6 +94,11 @@ UINT C_ArchFile::Write(const void* buffer, UINT count) {
         const UINT done = Transfer(m_pBlock + m_nPosition, buffer, static_cast<UINT>(count < left ? count : left));
         m_nBytesWritten += done;
         return done;
+    }
+    if (m_kind == Kind::Sink) {
+        if (!m_pSink->Put(buffer, count)) return static_cast<UINT>(-1);
+        m_nBytesWritten += count;
+        return count;
     }
     DWORD done = 0;
     if (m_kind != Kind::Disk || !WriteFile(m_hFile.get(), buffer, count, &done, nullptr)) return static_cast<UINT>(-1);
@@ -154,6 +165,7 @@ int C_ArchFile::Close() {
     if (m_kind == Kind::Disk && !CloseHandle(m_hFile.release())) result = -1;
     m_kind = Kind::None;
     m_pBlock = nullptr;
+    m_pSink = nullptr;
     m_nSize = m_nPosition = 0;
     m_sName.clear();
     if (m_ppCloseWatch && *m_ppCloseWatch == this) *m_ppCloseWatch = nullptr;

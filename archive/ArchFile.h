@@ -24,7 +24,17 @@ public:
     static constexpr int kBinary = 0x8000;
     static constexpr int kAccessMask = 0x0003;
 
-    enum class Kind { None, Disk, Memory };
+    enum class Kind { None, Disk, Memory, Sink };
+
+    // Takes written bytes somewhere else (a member handed to another thread, say); false when
+    // they cannot be taken, which fails the write.
+    class ByteSink {
+    public:
+        virtual bool Put(const void* data, size_t size) = 0;
+
+    protected:
+        ~ByteSink() = default;
+    };
 
     C_ArchFile() = default;
     ~C_ArchFile() { Close(); }
@@ -36,6 +46,8 @@ public:
     // A disk file, never a memory block, whatever the name looks like.
     bool OpenDisk(const char* name, int flags);
     bool OpenMemory(void* address, size_t size);
+    // Written bytes go to sink (which must outlive the object); nothing can be read or sought.
+    void OpenSink(ByteSink* sink);
 
     // Bytes moved, or (UINT)-1 when a disk transfer fails. Memory transfers stop at the end of
     // the block.
@@ -79,6 +91,7 @@ private:
     unsigned char* m_pBlock = nullptr;
     size_t m_nSize = 0;
     size_t m_nPosition = 0;
+    ByteSink* m_pSink = nullptr;
     uint64_t m_nBytesWritten = 0;
     std::string m_sName;
     C_ArchFile** m_ppCloseWatch = nullptr;

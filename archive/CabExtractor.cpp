@@ -8,8 +8,6 @@
 #include "archive/CabinetDirectory.h"
 #include "archive/MemberPath.h"
 #include "archive/MemoryPath.h"
-#include "archive/WidePath.h"
-#include "common/PathHelpers.h"
 
 namespace {
 
@@ -18,37 +16,8 @@ constexpr INT_PTR kContinue = 0;
 constexpr INT_PTR kAbort = -1;
 constexpr INT_PTR kCloseDone = TRUE;
 
-constexpr char kTempSuffix[] = ".tmp";
-constexpr size_t kTempSuffixLength = sizeof(kTempSuffix) - 1;
-// Longest file name component the file systems accept.
-constexpr size_t kMaxComponentLength = 255;
 // Longest target path, within what the wide file API takes with its long-path prefix.
 constexpr size_t kMaxTargetPathLength = 32000;
-constexpr int kTempOpenFlags = C_ArchFile::kBinary | C_ArchFile::kCreate | C_ArchFile::kTruncate |
-                               C_ArchFile::kWriteOnly;
-
-size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
-
-// target + ".tmp"; when that would make the last component too long for the file system, the
-// component is shortened first so that the ".tmp" file can still be made.
-std::string TempPathFor(const std::string& target) {
-    const size_t separator = LastSeparator(target);
-    const size_t componentStart = separator == std::string::npos ? 0 : separator + 1;
-    std::string temp = target;
-    if (temp.size() - componentStart + kTempSuffixLength > kMaxComponentLength)
-        temp.resize(componentStart + kMaxComponentLength - kTempSuffixLength);
-    return temp + kTempSuffix;
-}
-
-// Creates the directories that will hold path (a file path), unless they are those made last:
-// members of one directory usually follow each other.
-void CreateParentDirectories(const std::string& path, std::string& lastMade) {
-    const size_t separator = LastSeparator(path);
-    if (separator == std::string::npos || separator == 0) return;
-    if (lastMade.size() == separator && path.compare(0, separator, lastMade) == 0) return;
-    lastMade = path.substr(0, separator);
-    if (!CreateDirectoryTree(lastMade.c_str(), false)) lastMade.clear();
-}
 
 // The cabinet's MS-DOS date and time, read as local time, as a file time.
 bool CabinetTime(USHORT date, USHORT time, FILETIME* result) {
@@ -85,8 +54,6 @@ void C_CabExtractor::Reset() {
     m_nCabinetSize = 0;
     m_mode = Mode::ToDirectory;
     m_sTargetDir.clear();
-    m_sTargetPath.clear();
-    m_sTempPath.clear();
     m_bMemberFailed = false;
     m_bAborted = false;
 }
@@ -132,9 +99,10 @@ bool C_CabExtractor::ExtractToMemory() { return Extract(Mode::ToMemory); }
 bool C_CabExtractor::Extract(Mode mode) {
     if (!m_bIsCabinet) return false;
     m_mode = mode;
-    m_sLastParentMade.clear();
     m_bMemberFailed = false;
     m_bAborted = false;
+    m_nNotPlacedSeen = 0;
+    if (mode == Mode::ToDirectory && !m_writer.Start()) return false;
     char name[kMemoryPathBufferSize];
     FormatMemoryPath(reinterpret_cast<uintptr_t>(m_pCabinet), static_cast<uint32_t>(m_nCabinetSize), name);
     const bool copied = m_decoder.CopyFromMemory(m_pCabinet, m_nCabinetSize, name, Notify, this);
@@ -142,6 +110,10 @@ bool C_CabExtractor::Extract(Mode mode) {
     if (m_bTargetOpen) {
         DropUnfinishedTarget();
         m_bMemberFailed = true;
+    }
+    if (mode == Mode::ToDirectory) {
+        const C_MemberDiskWriter::Outcome written = m_writer.Stop();
+        if (written.failed || written.notPlaced > 0) m_bMemberFailed = true;
     }
     return copied && !m_bMemberFailed && !m_bAborted;
 }
@@ -174,21 +146,19 @@ INT_PTR C_CabExtractor::OnCopyFile(const FDINOTIFICATION& info) {
 }
 
 INT_PTR C_CabExtractor::OpenDiskTarget(const char* name) {
-    m_sTargetPath.clear();
-    m_sTempPath.clear();
-    if (!JoinMemberPath(m_sTargetDir, name, &m_sTargetPath) || m_sTargetPath.size() > kMaxTargetPathLength) {
+    // A member that could not be created or written ends the extraction.
+    if (m_writer.failed()) return kAbort;
+    std::string target;
+    if (!JoinMemberPath(m_sTargetDir, name, &target) || target.size() > kMaxTargetPathLength) {
         // Never written; the other members still are.
         m_bMemberFailed = true;
         return kContinue;
     }
-    m_sTempPath = TempPathFor(m_sTargetPath);
-    CreateParentDirectories(m_sTempPath, m_sLastParentMade);
-
     std::unique_ptr<C_ArchFile> file(new (std::nothrow) C_ArchFile);
-    if (!file || !file->OpenDisk(m_sTempPath.c_str(), kTempOpenFlags)) {
-        m_sTempPath.clear();  // not ours to delete
-        return kAbort;
-    }
+    if (!file) return kAbort;
+    m_writer.BeginMember(target);
+    m_sTargetPath = std::move(target);
+    file->OpenSink(&m_writer);
     m_pTarget = file.get();
     m_pTarget->WatchClose(&m_pTarget);
     m_bTargetOpen = true;
@@ -220,31 +190,30 @@ INT_PTR C_CabExtractor::OnCloseFile(const FDINOTIFICATION& info) {
     // The decoder reports the close of a member whose data failed to decode too: such a member
     // is incomplete and must not replace anything.
     const bool complete = file && file->bytesWritten() == m_nExpectedSize;
-    if (m_mode == Mode::ToDirectory) {
-        FILETIME time;
-        if (complete && CabinetTime(info.date, info.time, &time)) file->SetTimes(time);
-    }
     file.reset();
     if (!complete) {
         DropUnfinishedTarget();
         m_bMemberFailed = true;
         return kCloseDone;
     }
-    return m_mode == Mode::ToDirectory ? FinishDiskTarget() : FinishMemoryTarget();
+    return m_mode == Mode::ToDirectory ? FinishDiskTarget(info) : FinishMemoryTarget();
 }
 
-INT_PTR C_CabExtractor::FinishDiskTarget() {
-    const char* target = m_sTargetPath.c_str();
-    // A read-only file is not made writable: it stays, and the new copy is discarded.
-    const bool placed = WideReplaceFile(m_sTempPath.c_str(), target);
-    if (!placed) WideDeleteFile(m_sTempPath.c_str());
-    m_sTempPath.clear();
-    if (!placed) {
+INT_PTR C_CabExtractor::FinishDiskTarget(const FDINOTIFICATION& info) {
+    FILETIME time;
+    const bool dated = CabinetTime(info.date, info.time, &time);
+    m_writer.PlaceMember(dated ? &time : nullptr);
+    if (!m_pfnReceive) return kCloseDone;
+    // The callback is told of a member once it is in place.
+    const unsigned notPlacedBefore = m_nNotPlacedSeen;
+    const C_MemberDiskWriter::Outcome written = m_writer.Wait();
+    m_nNotPlacedSeen = written.notPlaced;
+    if (written.failed) return kAbort;
+    if (written.notPlaced != notPlacedBefore) {
         m_bMemberFailed = true;
         return kCloseDone;
     }
-    if (!m_pfnReceive) return kCloseDone;
-    return AnswerReceive(m_pfnReceive(m_pvContext, target, nullptr, 0));
+    return AnswerReceive(m_pfnReceive(m_pvContext, m_sTargetPath.c_str(), nullptr, 0));
 }
 
 INT_PTR C_CabExtractor::FinishMemoryTarget() {
@@ -263,15 +232,14 @@ INT_PTR C_CabExtractor::AnswerReceive(int answer) {
 }
 
 // Removes what is left of a member that was not finished: its file object (unless the decoder
-// already closed it), its ".tmp" file or its partial block.
+// already closed it), what was written of it, or its partial block.
 void C_CabExtractor::DropUnfinishedTarget() {
     if (m_pTarget) {
         std::unique_ptr<C_ArchFile> file(m_pTarget);
         file->Close();
         m_pTarget = nullptr;
     }
-    if (!m_sTempPath.empty()) WideDeleteFile(m_sTempPath.c_str());
-    m_sTempPath.clear();
+    if (m_mode == Mode::ToDirectory) m_writer.DiscardMember();
     if (m_mode == Mode::ToMemory) FreeReceived();
     m_bTargetOpen = false;
 }

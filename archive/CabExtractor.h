@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive/CabDecoder.h"
+#include "archive/MemberDiskWriter.h"
 
 class C_ArchFile;
 
@@ -41,10 +42,11 @@ public:
     bool OpenMemory(const void* address, size_t size);
     void SetCallbacks(SelectCallback select, ReceiveCallback receive, void* context);
 
-    // Each member goes to directory + "\" + its name, written first as that path + ".tmp",
-    // then dated with the cabinet's time and renamed. Members whose names would leave the
-    // directory are never written. True only when the decoder finished and every taken member
-    // was placed.
+    // Each member goes to directory + "\" + its name, dated with the cabinet's time, written by
+    // a thread of its own while the next data decodes (see C_MemberDiskWriter; an incomplete
+    // member replaces nothing, a read-only file stays). Members whose names would leave the
+    // directory are never written. A receive callback is told of each member once it is in
+    // place. True only when the decoder finished and every taken member was placed.
     bool ExtractToDir(const char* directory);
     // Each member goes to a block of its size, handed to the receive callback (or, without one,
     // kept as the received block until the next member or Reset).
@@ -65,7 +67,7 @@ private:
     INT_PTR OnCloseFile(const FDINOTIFICATION& info);
     INT_PTR OpenDiskTarget(const char* name);
     INT_PTR OpenMemoryTarget(uint32_t size);
-    INT_PTR FinishDiskTarget();
+    INT_PTR FinishDiskTarget(const FDINOTIFICATION& info);
     INT_PTR FinishMemoryTarget();
     INT_PTR AnswerReceive(int answer);
     void DropUnfinishedTarget();
@@ -86,8 +88,6 @@ private:
     Mode m_mode = Mode::ToDirectory;
     std::string m_sTargetDir;
     std::string m_sTargetPath;
-    std::string m_sTempPath;
-    std::string m_sLastParentMade;  // the directory made for the last member
     void* m_pReceived = nullptr;
     uint32_t m_nReceivedSize = 0;
 
@@ -96,6 +96,10 @@ private:
     C_ArchFile* m_pTarget = nullptr;
     uint32_t m_nExpectedSize = 0;
     bool m_bTargetOpen = false;
+    // Writes the members of an extraction into a directory.
+    C_MemberDiskWriter m_writer;
+    // Members the writer could not place, as last seen.
+    unsigned m_nNotPlacedSeen = 0;
     // Some member was refused or could not be placed.
     bool m_bMemberFailed = false;
     // The receive callback asked to end the extraction.
