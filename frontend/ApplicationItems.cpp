@@ -264,8 +264,11 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     DeleteDirectoryTree(path.c_str());
     RemoveEmptyGameFolders(path);
 
-    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS) {
-        if (!menuDir.empty() && DirectoryExists(menuDir.c_str())) DeleteDirectoryTree(menuDir.c_str());
+    // "MenuDir" goes stale when the channel's folder is renamed (the updated mark, the user): the
+    // marker file still finds the folder then.
+    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && !menuDir.empty() &&
+        DirectoryExists(menuDir.c_str())) {
+        DeleteDirectoryTree(menuDir.c_str());
     } else {
         std::string marked;
         const std::string startMenu = StartMenuDirectory();
