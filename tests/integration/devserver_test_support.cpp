@@ -36,10 +36,12 @@ void DevServer::PointManagerAt() const {
 
 std::string DevServer::FileUrl(const std::string& relative) const { return "http://127.0.0.1:" + m_port + "/files/" + relative; }
 
+bool DevServer::ScriptJson(const std::string& json) const { return WriteFileBytes(m_stateDir + "\\script.json", json); }
+
 bool DevServer::ScriptRaw(const std::vector<std::string>& answers) const {
     std::string json = "[";
     for (const std::string& answer : answers) json += (json.size() > 1 ? "," : "") + answer;
-    return WriteFileBytes(m_stateDir + "\\script.json", json + "]");
+    return ScriptJson(json + "]");
 }
 
 bool DevServer::Script(const std::vector<std::string>& bodies) const {

@@ -27,7 +27,9 @@ public:
     // The address of a file under the state's "files" folder, and that folder.
     std::string FileUrl(const std::string& relative) const;
     std::string FilesDir() const { return m_stateDir + "\\files"; }
-    // Answers served one after another (each the raw JSON of one answer), then the catalogue.
+    // The script as a whole JSON list of answers, served one after another, then the catalogue.
+    bool ScriptJson(const std::string& json) const;
+    // The same from the raw JSON of each answer.
     bool ScriptRaw(const std::vector<std::string>& answers) const;
     // The same for answers with status 200.
     bool Script(const std::vector<std::string>& bodies) const;
