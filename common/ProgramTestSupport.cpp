@@ -20,7 +20,8 @@ std::string BinDirectory() {
 
 std::string BinPath(const char* program) { return BinDirectory() + "\\" + program; }
 
-PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args) {
+PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args,
+                                      const std::string& workingDir) {
     std::string commandLine = "\"" + program + "\"";
     if (!args.empty()) commandLine += " " + args;
     STARTUPINFOA startup = {};
@@ -30,8 +31,8 @@ PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::str
     // run, so a failed start is retried a few times and reported.
     for (int attempt = 1; attempt <= 4; ++attempt) {
         std::string writable = commandLine;
-        if (CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &info))
+        if (CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info))
             return info;
         std::fprintf(stderr, "StartProgramAsync: %s did not start (error %lu, attempt %d)\n", program.c_str(),
                      GetLastError(), attempt);
@@ -41,8 +42,9 @@ PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::str
     return info;
 }
 
-std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs) {
-    PROCESS_INFORMATION info = StartProgramAsync(program, args);
+std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs,
+                                const std::string& workingDir) {
+    PROCESS_INFORMATION info = StartProgramAsync(program, args, workingDir);
     if (!info.hProcess) return std::nullopt;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);

@@ -13,12 +13,14 @@ namespace testsupport {
 std::string BinDirectory();
 std::string BinPath(const char* program);
 
-// Starts "\"program\" args" and waits up to timeoutMs; the exit code, or nullopt on time-out
-// (the process is then killed).
-std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs = 60000);
+// Starts "\"program\" args" (in workingDir when given) and waits up to timeoutMs; the exit code,
+// or nullopt on time-out (the process is then killed).
+std::optional<DWORD> RunProgram(const std::string& program, const std::string& args, DWORD timeoutMs = 60000,
+                                const std::string& workingDir = {});
 
-// Starts a program without waiting; the caller owns the handles.
-PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args);
+// Starts a program without waiting (in workingDir when given); the caller owns the handles.
+PROCESS_INFORMATION StartProgramAsync(const std::string& program, const std::string& args,
+                                      const std::string& workingDir = {});
 
 std::optional<std::string> ReadString(HKEY root, const std::string& subKey, const char* value);
 bool KeyExists(HKEY root, const std::string& subKey);

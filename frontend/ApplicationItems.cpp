@@ -49,14 +49,38 @@ bool Present(I_ZULItem* item, const char* name, std::string& value) {
     return ReadItemProp(item, name, value) == ZULERR_SUCCESS && !value.empty();
 }
 
-// "ProgramFilesDir" + "Tessary\Games" + the channel's display name + the item's name.
-bool InstallationFolder(const std::string& channelName, const std::string& itemName, std::string& out) {
+// "ProgramFilesDir" + "Tessary\Games".
+bool GamesFolder(std::string& out) {
     char programFiles[MAX_PATH] = {};
     if (RegReadValue(HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir", programFiles, sizeof programFiles) !=
             ERROR_SUCCESS || !programFiles[0])
         return false;
-    out = Join(Join(Join(programFiles, kGamesFolder), channelName), itemName);
+    out = Join(programFiles, kGamesFolder);
     return true;
+}
+
+// The games folder + the channel's display name + the item's name.
+bool InstallationFolder(const std::string& channelName, const std::string& itemName, std::string& out) {
+    std::string games;
+    if (!GamesFolder(games)) return false;
+    out = Join(Join(games, channelName), itemName);
+    return true;
+}
+
+// Removes the folders an installation created above its own, from the channel's folder up to the
+// games folder, as long as each is empty.
+void RemoveEmptyGameFolders(const std::string& installDir) {
+    std::string games;
+    if (!GamesFolder(games)) return;
+    std::string folder = installDir;
+    for (;;) {
+        const size_t cut = folder.find_last_of("\\/");
+        if (cut == std::string::npos) return;
+        folder.resize(cut);
+        if (!StartsWithNoCase(folder, games) || (folder.size() > games.size() && folder[games.size()] != '\\'))
+            return;
+        if (!RemoveDirectoryA(folder.c_str()) || folder.size() == games.size()) return;
+    }
 }
 
 bool WriteInternetShortcut(const std::string& path, const std::string& url) {
@@ -238,9 +262,13 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     const std::string params = Join(path, kParamsLibrary);
     if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
     DeleteDirectoryTree(path.c_str());
+    RemoveEmptyGameFolders(path);
 
-    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS) {
-        if (!menuDir.empty() && DirectoryExists(menuDir.c_str())) DeleteDirectoryTree(menuDir.c_str());
+    // "MenuDir" goes stale when the channel's folder is renamed (the updated mark, the user): the
+    // marker file still finds the folder then.
+    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && !menuDir.empty() &&
+        DirectoryExists(menuDir.c_str())) {
+        DeleteDirectoryTree(menuDir.c_str());
     } else {
         std::string marked;
         const std::string startMenu = StartMenuDirectory();

@@ -60,7 +60,8 @@ bool FamilyApplicationPresent(I_ZULManager* manager, I_ZULItem* item) {
 ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item,
                                    bool checkOnly) {
     std::string family, guid;
-    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return ZULERR_SUCCESS;
+    // Without a family no other notification can be of it: nothing found, nothing to remove.
+    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
     (void)ReadItemGuid(item, guid);
     if (checkOnly)
         return FamilyMemberOfType(manager, VelorinIds::kNotificationItemType, family, guid) ? ZULERR_SUCCESS

@@ -17,7 +17,7 @@
 [[nodiscard]] ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings,
                                                     I_ZULItem* item);
 // Uninstalls the notifications of the item's family; checkOnly only looks for one (0 found,
-// 5 none). An item without "Family" counts as found in check mode and has nothing to remove.
+// 5 none). An item without "Family" has no family members: none found, nothing to remove.
 [[nodiscard]] ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings& settings,
                                                  I_ZULItem* item, bool checkOnly);
 // Whether an application or demo item of the item's family is recorded ("Family" absent: no).

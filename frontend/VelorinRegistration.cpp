@@ -1,8 +1,14 @@
 #include "frontend/VelorinRegistration.h"
 
+#include <wrl/client.h>
+
+#include <vector>
+
 #include "common/ComServerRegistration.h"
 #include "common/InterfaceText.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/ItemRecord.h"
+#include "frontend/NotificationItems.h"
 #include "frontend/PartnerMigration.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinIds.h"
@@ -14,6 +20,17 @@ namespace {
 ZULError RegisterItemType(I_ZULManager* manager, const char* itemType) {
     ZULError ret = ZULERR_SUCCESS;
     return CallResult(manager->RegisterItemInstaller(InText(itemType), InText(VelorinIds::kItemInstallerClsid), &ret), ret);
+}
+
+// Notifications are shortcuts that start the front-end: they go with it. Collected first, so that
+// the walk does not run over records being deleted.
+void RemoveNotifications(I_ZULManager* manager, const VelorinSettings& settings) {
+    std::vector<Microsoft::WRL::ComPtr<I_ZULItem>> notifications;
+    (void)ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* item) {
+        notifications.emplace_back(item);
+        return true;
+    });
+    for (const auto& item : notifications) (void)UninstallNotificationItem(manager, settings, item.Get());
 }
 
 }  // namespace
@@ -28,6 +45,7 @@ long RegisterVelorin(I_ZULManager* manager, const VelorinSettings& settings) {
 
 long UnregisterVelorin(I_ZULManager* manager, const VelorinSettings& settings) {
     LeaveUpdater();
+    RemoveNotifications(manager, settings);
     C_StartMenuBuilder(settings).CleanUpChannelMenus(manager);
     for (const char* itemType : VelorinIds::kItemTypes) {
         ZULError ret = ZULERR_SUCCESS;

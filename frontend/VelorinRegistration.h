@@ -11,6 +11,7 @@
 // else the ZULError of the first failing item type, else 0.
 [[nodiscard]] long RegisterVelorin(I_ZULManager* manager, const VelorinSettings& settings);
 
-// Leaves the updater, cleans up every channel's folder, unregisters the three item types
-// whatever their results, then removes the COM entries, whose result is the answer.
+// Leaves the updater, uninstalls the notifications, cleans up every channel's folder, unregisters
+// the three item types whatever their results, then removes the COM entries, whose result is the
+// answer.
 [[nodiscard]] long UnregisterVelorin(I_ZULManager* manager, const VelorinSettings& settings);

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "common/ProgramTestSupport.h"
-#include "tests/integration/transfer_test_support.h"
 #include "common/ProductKeys.h"
+#include "tests/integration/devserver_test_support.h"
+#include "tests/integration/transfer_test_support.h"
 
 using namespace testsupport;
+using namespace devservertest;
 
 namespace {
 
@@ -25,17 +25,6 @@ const char kChannel[] = "{6F4E2D10-1111-4A2B-8C3D-4E5F60718201}";
 const char kOldChannel[] = "{6F4E2D10-2222-4A2B-8C3D-4E5F60718202}";
 const char kItem[] = "{6F4E2D10-3333-4A2B-8C3D-4E5F60718203}";
 const char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
-
-std::string Json(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        if (c == '\r') { out += "\\r"; continue; }
-        if (c == '\n') { out += "\\n"; continue; }
-        out += c;
-    }
-    return out;
-}
 
 class ChainTest : public ::testing::Test {
 protected:
@@ -51,11 +40,8 @@ protected:
         WriteString(HKEY_LOCAL_MACHINE, kZUL, "Path", managerDir);
         ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
 
-        serverState = WindowsPathOf(Environment("ZUL_DEVSERVER_STATE"));
-        const std::string port = ReadFileText(serverState + "\\port");
-        ASSERT_FALSE(port.empty());
-        DeleteFileA((serverState + "\\requests.log").c_str());
-        WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:" + port + "/zulm/channelcheckin.asp");
+        ASSERT_TRUE(server.Running());
+        server.PointManagerAt();
 
         // The file sets lie in nginx's document root.
         const std::string html = transfertest::FixtureDir() + "\\html\\chain";
@@ -84,35 +70,23 @@ protected:
                "\r\nName=Chain Game\r\nFileSets=" + kInstallerSet + "\r\nInstallFileSet=" + kInstallerSet +
                "\r\nInstallFile=TestInstall.exe\r\nInstallArgs=/log=\"" + installLog + "\" /exit=0 hello\r\n}\r\n";
     }
-    void Script(const std::vector<std::string>& bodies) {
-        std::string json = "[";
-        for (const std::string& body : bodies) json += (json.size() > 1 ? "," : "") + std::string("{\"status\": 200, \"body\": \"") + Json(body) + "\"}";
-        ASSERT_TRUE(WriteFileBytes(serverState + "\\script.json", json + "]"));
-    }
-    size_t RequestCount() {
-        std::string log = ReadFileText(serverState + "\\requests.log");
-        return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
-    }
     template <class Done>
     void RunResidentUntil(Done done) {
-        PROCESS_INFORMATION info = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
-        ASSERT_TRUE(info.hProcess);
-        for (int i = 0; i < 300 && !done(); ++i) Sleep(100);
-        Sleep(500);
-        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
-        EXPECT_EQ(WaitForSingleObject(info.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        ResidentManager resident;
+        ASSERT_TRUE(resident.Started());
+        (void)WaitUntil(done, 30000);
+        EXPECT_TRUE(resident.Stop());
     }
     std::optional<std::string> Record(const char* kind, const char* id, const char* value) {
         return ReadString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\" + kind + "\\" + id, value);
     }
 
-    std::string managerDir, serverState, installLog;
+    DevServer server;
+    std::string managerDir, installLog;
 };
 
 TEST_F(ChainTest, AnswerBecomesChannelFilesAndAnInstalledItem) {
-    Script({Answer(), "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n"});
+    ASSERT_TRUE(server.Script({Answer(), "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n"}));
     const std::string entry = std::string(kItem) + "," + kChannel + ";";
     RunResidentUntil([&] { return ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("").find(entry) != std::string::npos; });
 
@@ -151,12 +125,12 @@ TEST_F(ChainTest, AnswerBecomesChannelFilesAndAnInstalledItem) {
 
     // The next check-in reports the item, and its "ok" empties the list.
     WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
-    RunResidentUntil([&] { return RequestCount() >= 2 && ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("x").empty(); });
-    const std::string requests = ReadFileText(serverState + "\\requests.log");
-    const size_t second = requests.find('\n') + 1;
-    EXPECT_NE(requests.find("&installed=" + entry, second), std::string::npos) << requests;
-    EXPECT_NE(requests.find(std::string("&channels=") + kChannel + ",D1;" + kOldChannel + ",no-distid;", second),
-              std::string::npos) << requests;
+    RunResidentUntil([&] { return server.Requests().size() >= 2 && ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or("x").empty(); });
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_NE(requests[1].find("&installed=" + entry), std::string::npos) << requests[1];
+    EXPECT_NE(requests[1].find(std::string("&channels=") + kChannel + ",D1;" + kOldChannel + ",no-distid;"),
+              std::string::npos) << requests[1];
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), "");
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/ProgramTestSupport.h"
 #include "common/ProductKeys.h"
+#include "tests/integration/devserver_test_support.h"
 
 using namespace testsupport;
 
@@ -48,15 +49,8 @@ protected:
     void SetUp() override {
         StopAllManagers();
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        state = Environment("ZUL_DEVSERVER_STATE");
-        ASSERT_FALSE(state.empty()) << "ZUL_DEVSERVER_STATE is not set";
-        stateDir = WindowsPathOf(state);
-        port = ReadFileText(stateDir + "\\port");
-        ASSERT_FALSE(port.empty());
-        DeleteFileA((stateDir + "\\requests.log").c_str());
-        DeleteFileA((stateDir + "\\script.json").c_str());
-        DeleteFileA((stateDir + "\\catalogue.txt").c_str());
-        WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:" + port + "/zulm/channelcheckin.asp");
+        ASSERT_TRUE(server.Running()) << "ZUL_DEVSERVER_STATE names no running server";
+        server.PointManagerAt();
         WriteString(HKEY_LOCAL_MACHINE, kZUL, "MachineGuid", kMachine);
         stopped = CreateEventA(nullptr, TRUE, FALSE, "C_Checkin::m_hStoppedEvent");
         ResetEvent(stopped);
@@ -66,19 +60,12 @@ protected:
         CloseHandle(stopped);
     }
 
-    void Script(const std::string& json) { ASSERT_TRUE(WriteFileBytes(stateDir + "\\script.json", json)); }
+    void Script(const std::string& json) { ASSERT_TRUE(server.ScriptJson(json)); }
     static std::string OkAnswer(const char* interval) {
         return std::string(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=)") + interval +
                R"(\r\n}\r\n"}])";
     }
-    std::vector<std::string> Requests() {
-        std::vector<std::string> lines;
-        std::string text = ReadFileText(stateDir + "\\requests.log");
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
+    std::vector<std::string> Requests() const { return server.Requests(); }
     std::optional<std::string> Schedule(const char* value) { return ReadString(HKEY_LOCAL_MACHINE, kCheckin, value); }
 
     // Runs a resident manager until `done` holds (or 15 s pass), then shuts it down and checks
@@ -99,7 +86,7 @@ protected:
         RunResidentUntil([&] { return Requests().size() >= count && Schedule("LastChannelCheckinStatus").has_value(); });
     }
 
-    std::string state, stateDir, port;
+    devservertest::DevServer server;
     HANDLE stopped = nullptr;
 };
 

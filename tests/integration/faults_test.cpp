@@ -12,9 +12,13 @@
 
 #include "common/ProgramTestSupport.h"
 #include "common/ProductKeys.h"
+#include "tests/integration/devserver_test_support.h"
 #include "tests/integration/transfer_test_support.h"
 
 using namespace testsupport;
+using devservertest::DevServer;
+using devservertest::JsonText;
+using devservertest::Ok200;
 
 namespace {
 
@@ -53,17 +57,6 @@ std::string FileSetBlock(const char* guid, const std::string& source) {
     return "FileSet\r\n{\r\nGUID=" + std::string(guid) + "\r\nSourceURL=" + source + "\r\n}\r\n";
 }
 
-std::string Json(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        if (c == '\r') { out += "\\r"; continue; }
-        if (c == '\n') { out += "\\n"; continue; }
-        out += c;
-    }
-    return out;
-}
-
 long long FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
@@ -94,12 +87,8 @@ protected:
         WriteString(HKEY_LOCAL_MACHINE, kZUL, "Path", managerDir);
         ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
 
-        serverState = WindowsPathOf(Environment("ZUL_DEVSERVER_STATE"));
-        const std::string port = ReadFileText(serverState + "\\port");
-        ASSERT_FALSE(port.empty());
-        DeleteFileA((serverState + "\\requests.log").c_str());
-        DeleteFileA((serverState + "\\catalogue.txt").c_str());
-        WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:" + port + "/zulm/channelcheckin.asp");
+        ASSERT_TRUE(server.Running());
+        server.PointManagerAt();
         WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
         // A channel subscribed earlier gives every check-in something to report.
         WriteString(HKEY_LOCAL_MACHINE, kOldChannelKey, "Subscribed", "1");
@@ -114,20 +103,8 @@ protected:
     }
 
     // Each entry: the raw JSON of one scripted answer.
-    void ScriptRaw(const std::vector<std::string>& answers) {
-        std::string json = "[";
-        for (const std::string& answer : answers) json += (json.size() > 1 ? "," : "") + answer;
-        ASSERT_TRUE(WriteFileBytes(serverState + "\\script.json", json + "]"));
-    }
-    static std::string Ok200(const std::string& body) { return "{\"status\": 200, \"body\": \"" + Json(body) + "\"}"; }
-    std::vector<std::string> Requests() {
-        std::vector<std::string> lines;
-        const std::string text = ReadFileText(serverState + "\\requests.log");
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
+    void ScriptRaw(const std::vector<std::string>& answers) { ASSERT_TRUE(server.ScriptRaw(answers)); }
+    std::vector<std::string> Requests() const { return server.Requests(); }
     template <class Done>
     static bool WaitFor(Done done, int tenths) {
         for (int i = 0; i < tenths; ++i) {
@@ -154,14 +131,10 @@ protected:
     }
     template <class Done>
     void RunResidentUntil(Done done) {
-        PROCESS_INFORMATION info = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
-        ASSERT_TRUE(info.hProcess);
-        EXPECT_TRUE(WaitFor(done, 400));
-        Sleep(500);
-        PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
-        EXPECT_EQ(WaitForSingleObject(info.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0));
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        devservertest::ResidentManager resident;
+        ASSERT_TRUE(resident.Started());
+        EXPECT_TRUE(devservertest::WaitUntil(done, 40000));
+        EXPECT_TRUE(resident.Stop());
     }
     std::optional<std::string> Schedule(const char* value) { return ReadString(HKEY_LOCAL_MACHINE, kCheckin, value); }
     // An item of the default type whose install program is TestInstall.exe from `fileSet`.
@@ -175,7 +148,8 @@ protected:
     }
 
     const std::string kOldChannelKey = std::string(ProductKeys::kChannels) + "\\" + kOldChannel;
-    std::string managerDir, serverState, installLog;
+    DevServer server;
+    std::string managerDir, installLog;
 };
 
 TEST_F(FaultsTest, KilledMidDownloadRecordsNothingAndRefetchesWholeFileSet) {
@@ -267,9 +241,9 @@ TEST_F(FaultsTest, FailingServerForADayBacksOffLosesNothingAndAppliesTheFirstGoo
     };
     // Together the back-offs span more than a day.
     const std::vector<Fault> faults = {
-        {"connection dropped mid-answer", "{\"status\": 200, \"body\": \"" + Json(good) + "\", \"close_after\": 40}", 60},
-        {"connection dropped before any byte", "{\"status\": 200, \"body\": \"" + Json(good) + "\", \"close_after\": 0}", 60},
-        {"server error", "{\"status\": 500, \"body\": \"" + Json(good) + "\"}", 24 * 60},
+        {"connection dropped mid-answer", "{\"status\": 200, \"body\": \"" + JsonText(good) + "\", \"close_after\": 40}", 60},
+        {"connection dropped before any byte", "{\"status\": 200, \"body\": \"" + JsonText(good) + "\", \"close_after\": 0}", 60},
+        {"server error", "{\"status\": 500, \"body\": \"" + JsonText(good) + "\"}", 24 * 60},
         {"garbage", Ok200("<html><body>Service temporarily unavailable</body></html>"), 1440},
     };
     std::vector<std::string> script;

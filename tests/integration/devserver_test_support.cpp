@@ -1,0 +1,87 @@
+#include "tests/integration/devserver_test_support.h"
+
+#include <utility>
+
+#include "common/ProductKeys.h"
+#include "common/ProgramTestSupport.h"
+
+using namespace testsupport;
+
+namespace devservertest {
+
+std::string JsonText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        if (c == '\r') { out += "\\r"; continue; }
+        if (c == '\n') { out += "\\n"; continue; }
+        out += c;
+    }
+    return out;
+}
+
+std::string Ok200(const std::string& body) { return "{\"status\": 200, \"body\": \"" + JsonText(body) + "\"}"; }
+
+DevServer::DevServer() {
+    const std::string state = Environment("ZUL_DEVSERVER_STATE");
+    if (state.empty()) return;
+    m_stateDir = WindowsPathOf(state);
+    m_port = ReadFileText(m_stateDir + "\\port");
+    for (const char* name : {"requests.log", "script.json", "catalogue.txt"}) DeleteFileA((m_stateDir + "\\" + name).c_str());
+}
+
+void DevServer::PointManagerAt() const {
+    WriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, "CheckinURL", "http://127.0.0.1:" + m_port + "/zulm/channelcheckin.asp");
+}
+
+std::string DevServer::FileUrl(const std::string& relative) const { return "http://127.0.0.1:" + m_port + "/files/" + relative; }
+
+bool DevServer::ScriptJson(const std::string& json) const { return WriteFileBytes(m_stateDir + "\\script.json", json); }
+
+bool DevServer::ScriptRaw(const std::vector<std::string>& answers) const {
+    std::string json = "[";
+    for (const std::string& answer : answers) json += (json.size() > 1 ? "," : "") + answer;
+    return ScriptJson(json + "]");
+}
+
+bool DevServer::Script(const std::vector<std::string>& bodies) const {
+    std::vector<std::string> answers;
+    for (const std::string& body : bodies) answers.push_back(Ok200(body));
+    return ScriptRaw(answers);
+}
+
+std::vector<std::string> DevServer::Requests() const {
+    std::vector<std::string> lines;
+    const std::string text = ReadFileText(m_stateDir + "\\requests.log");
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
+    for (unsigned long waited = 0; waited < timeoutMs; waited += 100) {
+        if (done()) return true;
+        Sleep(100);
+    }
+    return done();
+}
+
+ResidentManager::ResidentManager() {
+    const PROCESS_INFORMATION started = StartProgramAsync(BinPath("ZULMan.exe"), "-Background");
+    const UniqueHandle thread(started.hThread);
+    m_process.reset(started.hProcess);
+}
+
+bool ResidentManager::Stop() {
+    if (!m_process) return true;
+    const UniqueHandle process(std::move(m_process));
+    // The worker stores the schedule after the answer is applied.
+    Sleep(500);
+    PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);
+    if (WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process.get(), 998);
+    return false;
+}
+
+}  // namespace devservertest
