@@ -239,8 +239,11 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
     DeleteDirectoryTree(path.c_str());
 
-    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS) {
-        if (!menuDir.empty() && DirectoryExists(menuDir.c_str())) DeleteDirectoryTree(menuDir.c_str());
+    // "MenuDir" goes stale when the channel folder is renamed later (its updated mark comes and
+    // goes): the item's marker file then finds the folder where it is now.
+    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && !menuDir.empty() &&
+        DirectoryExists(menuDir.c_str())) {
+        DeleteDirectoryTree(menuDir.c_str());
     } else {
         std::string marked;
         const std::string startMenu = StartMenuDirectory();
