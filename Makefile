@@ -38,7 +38,7 @@ test-win32: build-win32
 test: build
 	@scripts/test-all
 
-demo: build
+demo: build-win32
 	scripts/demo
 
 # The installation package (Windows Installer, built with wixl) of the Windows build's programs.
