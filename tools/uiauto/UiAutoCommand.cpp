@@ -5,7 +5,13 @@
 //   uiauto click CAPTION ID           presses button ID
 //   uiauto close CAPTION              the close box
 //   uiauto menu POSITION [MS]         picks the entry at POSITION of an open pop-up menu
+//   uiauto tray-menu CLASS MESSAGE [KEYS] [MS]  opens the menu of the tray icon owned by the
+//                                     window of CLASS (waiting for it, default 30 s) through the
+//                                     icon's callback MESSAGE, then presses KEYS in it
+//   uiauto menu-keys KEYS [MS]        presses KEYS in an open pop-up menu
 //   uiauto screenshot UNIX-PATH.png   the whole X display
+// KEYS is a word of d (down), u (up), r (right), l (left), e (enter), x (escape): "ddr" goes to
+// the third entry and opens its sub-menu.
 // Exit code 0 on success, 1 when the window or control is not there, 2 on a bad command line.
 #include <windows.h>
 
@@ -13,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/uiauto/UiAuto.h"
 
@@ -26,6 +33,50 @@ DWORD Milliseconds(int argc, char** argv, int index) {
 
 HWND Dialog(const char* caption, DWORD waitMs) { return uiauto::WaitForWindow(uiauto::kDialogClass, caption, waitMs); }
 
+// A top-level window of className, shown or not (a tray icon's owner is never shown), waiting up
+// to timeoutMs for it.
+HWND WaitForHiddenWindow(const char* className, DWORD timeoutMs) {
+    for (DWORD waited = 0;; waited += 100) {
+        if (HWND window = FindWindowA(className, nullptr)) return window;
+        if (waited >= timeoutMs) return nullptr;
+        Sleep(100);
+    }
+}
+
+// The keys a KEYS word stands for; false on a letter without a meaning.
+bool MenuKeys(const char* word, std::vector<WORD>& keys) {
+    for (const char* letter = word; *letter; ++letter) {
+        switch (*letter) {
+        case 'd': keys.push_back(VK_DOWN); break;
+        case 'u': keys.push_back(VK_UP); break;
+        case 'r': keys.push_back(VK_RIGHT); break;
+        case 'l': keys.push_back(VK_LEFT); break;
+        case 'e': keys.push_back(VK_RETURN); break;
+        case 'x': keys.push_back(VK_ESCAPE); break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+int OpenTrayMenu(int argc, char** argv) {
+    if (argc < 4) return 2;
+    std::vector<WORD> keys;
+    if (argc >= 5 && !MenuKeys(argv[4], keys)) return 2;
+    const DWORD waitMs = Milliseconds(argc, argv, 5);
+    HWND owner = WaitForHiddenWindow(argv[2], waitMs);
+    // The menu opens at the mouse: put it in the middle of the screen, clear of the tray.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    if (!uiauto::ClickTrayIcon(owner, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)))) return 1;
+    return uiauto::PressMenuKeys(keys, waitMs) ? 0 : 1;
+}
+
+int PressKeys(int argc, char** argv) {
+    std::vector<WORD> keys;
+    if (!MenuKeys(argv[2], keys)) return 2;
+    return uiauto::PressMenuKeys(keys, Milliseconds(argc, argv, 3)) ? 0 : 1;
+}
+
 int Print(const std::string& text) {
     std::printf("%s\n", text.c_str());
     return 0;
@@ -37,6 +88,8 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string command = argv[1];
     if (command == "screenshot") return uiauto::SaveScreenshot(argv[2]) ? 0 : 1;
+    if (command == "tray-menu") return OpenTrayMenu(argc, argv);
+    if (command == "menu-keys") return PressKeys(argc, argv);
     if (command == "menu") return uiauto::PickPopupMenuEntry(std::atoi(argv[2]), Milliseconds(argc, argv, 3)) ? 0 : 1;
     const bool waits = command == "wait" || command == "wait-text";
     HWND window = Dialog(argv[2], waits ? Milliseconds(argc, argv, command == "wait" ? 3 : 5) : 2000);
