@@ -34,18 +34,47 @@ bool NotificationsPending() {
                ERROR_SUCCESS && value[0];
 }
 
-// Runs until WM_QUIT; the install helper's shutdown requests are acted on before dispatching:
-// server mode stops, the tray gets "Exit".
+// What the install helper's shutdown requests stop: server mode stops, an open menu closes and
+// the tray gets "Exit".
+struct ShutdownTargets {
+    C_ServerMode* server;
+    const C_TrayIcon* tray;
+};
+thread_local const ShutdownTargets* t_shutdownTargets = nullptr;
+
+bool IsShutdownRequest(const MSG& msg) {
+    return msg.hwnd == nullptr && (msg.message == VELORIN_MSG_SHUTDOWN || msg.message == VELORIN_MSG_SHUTDOWN_ALT);
+}
+
+void ActOnShutdownRequest(const ShutdownTargets& targets) {
+    if (targets.server) targets.server->StopNow();
+    if (targets.tray) {
+        EndMenu();
+        targets.tray->Exit();
+    }
+}
+
+// A modal loop (the tray's menu, a message box) dispatches thread messages to no window, which
+// drops them: the message filter sees them there first.
+LRESULT CALLBACK FilterModalLoopMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code >= 0 && msg && t_shutdownTargets && IsShutdownRequest(*msg)) ActOnShutdownRequest(*t_shutdownTargets);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Runs until WM_QUIT; the install helper's shutdown requests are acted on before dispatching,
+// also while a modal loop runs.
 void RunMessageLoop(C_ServerMode* server, const C_TrayIcon* tray) {
+    const ShutdownTargets targets{server, tray};
+    t_shutdownTargets = &targets;
+    const ui::UniqueHook filter(SetWindowsHookExA(WH_MSGFILTER, FilterModalLoopMessage, nullptr, GetCurrentThreadId()));
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.hwnd == nullptr && (msg.message == VELORIN_MSG_SHUTDOWN || msg.message == VELORIN_MSG_SHUTDOWN_ALT)) {
-            if (server) server->StopNow();
-            if (tray) tray->Exit();
-        }
+        if (IsShutdownRequest(msg)) ActOnShutdownRequest(targets);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    t_shutdownTargets = nullptr;
 }
 
 // The jobs of a start outside server mode; the first of About, AboutChannel, CheckDirectories and

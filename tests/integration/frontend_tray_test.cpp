@@ -138,16 +138,21 @@ TEST_F(FrontendTray, MenuListsNamedNotificationsInOrderAndOpeningOneRemovesOnlyI
     EXPECT_TRUE(NoTrayIconShown());
 }
 
-TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsIt) {
+TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsItEvenWithItsMenuOpen) {
     SetPending(std::string(kItemA) + ",");
     RunningVelorin first("-boot");  // the log-on start: a tray because notifications are pending
-    ASSERT_TRUE(WaitForTrayWindow(kTrayStartMs));
+    const HWND window = WaitForTrayWindow(kTrayStartMs);
+    ASSERT_TRUE(window);
     ASSERT_TRUE(uiauto::WaitForWindow(kWineTrayClass, nullptr, 10000));
 
     RunningVelorin second("-TrayIcon");
     EXPECT_EQ(second.Wait(kTrayStartMs), 0u);
     EXPECT_EQ(FindProcesses("ZULVelorin.exe").size(), 1u);
 
+    // The menu's modal loop would drop the request, were it not caught on the way.
+    SetCursorPos(400, 300);
+    ASSERT_TRUE(uiauto::ClickTrayIcon(window, kTrayCallbackMessage));
+    ASSERT_TRUE(uiauto::WaitForWindow("#32768", nullptr, 10000));
     PostToAll("ZULVelorin.exe", 0x8012);  // WM_APP + 0x12
     EXPECT_EQ(first.Wait(20000), 0u);
     EXPECT_FALSE(FindWindowA(kTrayClass, kTrayTitle));
