@@ -35,6 +35,8 @@ constexpr DWORD kMaxPerfBuffer = 16 * 1024 * 1024;
 constexpr char kDynStatKey[] = "PerfStats\\StatData";
 constexpr char kDynCpuUsage[] = "KERNEL\\CPUUsage";
 
+uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
 DWORD PlatformId() {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof(info);
@@ -54,12 +56,29 @@ double C_ProcessorLoadSampler::Sample() {
 }
 
 void C_ProcessorLoadSampler::SampleNt() {
+    if (!m_bUseSystemTimes) {
+        uint64_t idle = 0, time = 0;
+        if (ReadPerformanceData(idle, time)) {
+            m_calc.Add(idle, time);
+            return;
+        }
+        // No processor object in the performance data (its counters disabled, or a system that
+        // publishes none, as Wine): the processor times give the same load. One source is kept
+        // from then on, so that no two samples mix them.
+        m_bUseSystemTimes = true;
+    }
+    FILETIME idle, kernel, user;
+    // Kernel time includes idle time; both are summed over the processors.
+    if (GetSystemTimes(&idle, &kernel, &user)) m_calc.Add(Ticks(idle), Ticks(kernel) + Ticks(user));
+}
+
+bool C_ProcessorLoadSampler::ReadPerformanceData(uint64_t& idle, uint64_t& time) {
     DWORD capacity = kInitialPerfBuffer;
     std::unique_ptr<BYTE[]> buffer;
     DWORD size = 0;
     for (;;) {
         buffer.reset(new (std::nothrow) BYTE[capacity]);
-        if (!buffer) return;
+        if (!buffer) return false;
         size = capacity;
         DWORD type = 0;
         const LONG status = RegQueryValueExA(HKEY_PERFORMANCE_DATA, kProcessorObjectQuery, nullptr,
@@ -67,14 +86,12 @@ void C_ProcessorLoadSampler::SampleNt() {
         if (status == ERROR_SUCCESS) break;
         if (status != ERROR_MORE_DATA || capacity >= kMaxPerfBuffer) {
             RegCloseKey(HKEY_PERFORMANCE_DATA);
-            return;
+            return false;
         }
         capacity *= 2;
     }
     RegCloseKey(HKEY_PERFORMANCE_DATA);
-
-    uint64_t idle = 0, time = 0;
-    if (FindProcessorIdleCounter(buffer.get(), size, idle, time)) m_calc.Add(idle, time);
+    return FindProcessorIdleCounter(buffer.get(), size, idle, time);
 }
 
 void C_ProcessorLoadSampler::SampleWin95() {

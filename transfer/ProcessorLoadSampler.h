@@ -1,7 +1,10 @@
-// Samples the processor load: NT performance data on the NT family, the dynamic statistics of
-// the Windows 95 family, nothing elsewhere. A failed sample keeps the last load.
+// Samples the processor load: NT performance data on the NT family (or the system's processor
+// times where that data has no processor object), the dynamic statistics of the Windows 95
+// family, nothing elsewhere. A failed sample keeps the last load.
 #pragma once
 #include <windows.h>
+
+#include <cstdint>
 
 #include "transfer/ProcessorLoad.h"
 
@@ -15,7 +18,9 @@ public:
 private:
     void SampleNt();
     void SampleWin95();
+    static bool ReadPerformanceData(uint64_t& idle, uint64_t& time);
 
     DWORD m_dwPlatform;
+    bool m_bUseSystemTimes = false;
     C_LoadCalculator m_calc;
 };
