@@ -156,6 +156,12 @@ std::string MakeScratchDirectory(const char* name) {
     return directory;
 }
 
+std::string ProgramFilesDir() {
+    return ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir").value_or("?");
+}
+
+void LetWineDrawWindowFrames() { WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N"); }
+
 }  // namespace testsupport
 
 namespace testsupport {

@@ -38,10 +38,15 @@ void StopAllManagers();
 // Writes a file with the given bytes.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
-// A fresh empty directory under the temporary directory.
 // Deletes a folder and everything in it (nothing when it is not there).
 void RemoveFolderTree(const std::string& path);
+// A fresh empty directory under the temporary directory.
 std::string MakeScratchDirectory(const char* name);
+
+// The prefix's "Program Files" folder.
+std::string ProgramFilesDir();
+// No window manager runs on the test display: Wine then draws the windows' frames and captions.
+void LetWineDrawWindowFrames();
 
 }  // namespace testsupport
 

@@ -92,37 +92,12 @@ std::future<std::vector<std::string>> AnswerBoxes(std::vector<Box> boxes, std::s
     });
 }
 
-// The folder tree, shortcuts with target and arguments, as a person would check it.
-void PrintTree(const std::string& folder, const std::string& indent = "  ") {
-    WIN32_FIND_DATAA entry;
-    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (!find) return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        std::cout << indent << name << ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? "  [hidden]" : "");
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            std::cout << "\\\n";
-            PrintTree(folder + "\\" + name, indent + "    ");
-            continue;
-        }
-        if (name.size() > 4 && name.substr(name.size() - 4) == ".lnk") {
-            const LinkInfo link = ReadLink(folder + "\\" + name);
-            std::cout << "  -> " << link.target << " " << link.arguments << " (in " << link.workingDir << ", icon "
-                      << link.iconPath << "," << link.iconIndex << ")";
-        }
-        std::cout << "\n";
-    } while (FindNextFileA(find.get(), &entry));
-}
-
 class FrontendItems : public FrontendTest {
 protected:
     void SetUp() override {
         FrontendTest::SetUp();
-        // No window manager runs on the test display: Wine draws the boxes' frames and captions.
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
-        programFiles = ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
-                           .value_or("?");
+        LetWineDrawWindowFrames();
+        programFiles = ProgramFilesDir();
         games = programFiles + "\\Tessary\\Games\\Ludora";
         testsupport::RemoveFolderTree(programFiles + "\\Tessary\\Games");
         for (const char* item : {kGame, kDemo, kNote}) DeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + item);
@@ -193,7 +168,7 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     // No "Eula.txt" among the game's files: the viewer never ran.
     EXPECT_FALSE(PathExists(frontEnd + "\\agreeview.log"));
     std::cout << "Start-menu tree of the installed game:\n" << startMenu << "\\Programs\\Ludora\\\n";
-    PrintTree(startMenu + "\\Programs\\Ludora");
+    PrintShortcutTree(startMenu + "\\Programs\\Ludora", std::cout);
 
     // The install helper's desktop shortcut goes with the game.
     const std::string desktopShortcut = frontEnd + "\\Star Raiders.lnk";

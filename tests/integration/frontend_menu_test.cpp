@@ -32,31 +32,6 @@ std::string Bytes(const std::string& path) {
     return text.str();
 }
 
-// The folder tree with each shortcut's target, arguments, working folder and icon.
-void ListTree(const std::string& folder, const std::string& indent, std::ostream& out) {
-    WIN32_FIND_DATAA entry;
-    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (!find) return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        out << indent << name << ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? "  [hidden]" : "");
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out << "\\\n";
-            ListTree(path, indent + "    ", out);
-            continue;
-        }
-        if (name.size() > 4 && name.substr(name.size() - 4) == ".lnk") {
-            const LinkInfo link = ReadLink(path);
-            out << "\n" << indent << "    target " << link.target << "\n" << indent << "    arguments " << link.arguments
-                << "\n" << indent << "    working folder " << link.workingDir << "\n" << indent << "    icon "
-                << link.iconPath << "," << link.iconIndex;
-        }
-        out << "\n";
-    } while (FindNextFileA(find.get(), &entry));
-}
-
 class FrontendMenu : public FrontendTest {
 protected:
     std::string MenuDir() {
@@ -100,9 +75,8 @@ TEST_F(FrontendMenu, EnableUpdatesGivesTheChannelItsFolderMarkerAndOptions) {
     // The indices name icons the program carries.
     EXPECT_GE(ExtractIconExA(VelorinExe().c_str(), -1, nullptr, nullptr, 0), 6u);
 
-    std::ostringstream tree;
-    ListTree(startMenu + "\\Programs", "", tree);
-    std::cout << "Start menu\\Programs of one channel:\n" << tree.str();
+    std::cout << "Start menu\\Programs of one channel:\n";
+    PrintShortcutTree(startMenu + "\\Programs", std::cout);
 }
 
 TEST_F(FrontendMenu, RenamedFolderIsFoundByItsMarkerAndADeletedOneIsRecreated) {

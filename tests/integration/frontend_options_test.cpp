@@ -33,7 +33,7 @@ class FrontendOptions : public FrontendTest {
 protected:
     void SetUp() override {
         FrontendTest::SetUp();
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
+        LetWineDrawWindowFrames();
         pagesLog = MakeScratchDirectory("options-pages") + "\\pages.log";
         RecordOpenedPages(pagesLog);
         ProcessAnswer(kAnswer);

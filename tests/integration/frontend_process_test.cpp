@@ -25,12 +25,8 @@ const char kDesktopChannel[] = "{9D406394-BD56-70FD-BC9D-878734DB1AB6}";
 const char kLaptopChannel[] = "{44C3F1E5-A415-41C4-568A-B08BD4CE11A5}";
 const char kChannel[] = "{5A7E0C11-2B3D-4E5F-8091-A2B3C4D5E6F7}";
 
-std::string ProgramFiles() {
-    return ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir").value_or("?");
-}
-
 std::string RegisterLine(const char* updateType, const char* verifyType, const std::string& tail) {
-    return "-registerapp ZULVelorin -applongname \"Tessary ZUL Velorin\" -appexe \"\" -apppath \"" + ProgramFiles() +
+    return "-registerapp ZULVelorin -applongname \"Tessary ZUL Velorin\" -appexe \"\" -apppath \"" + ProgramFilesDir() +
            "\\Tessary\" -updateurl \"http://update.tessary.com\" -downloadtype 1 -updatetype " + updateType +
            " -verifytype " + verifyType + " -updateinterval 15000" + tail;
 }

@@ -210,4 +210,27 @@ DWORD RunningVelorin::Wait(DWORD timeoutMs) {
     return code;
 }
 
+void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent) {
+    WIN32_FIND_DATAA entry;
+    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find) return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        out << indent << name << ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? "  [hidden]" : "");
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out << "\\\n";
+            PrintShortcutTree(path, out, indent + "    ");
+            continue;
+        }
+        if (name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".lnk") == 0) {
+            const LinkInfo link = ReadLink(path);
+            out << "  -> " << link.target << " " << link.arguments << " (in " << link.workingDir << ", icon "
+                << link.iconPath << "," << link.iconIndex << ")";
+        }
+        out << "\n";
+    } while (FindNextFileA(find.get(), &entry));
+}
+
 }  // namespace frontendtest

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -82,5 +83,8 @@ struct LinkInfo {
     bool read = false;
 };
 LinkInfo ReadLink(const std::string& path);
+// Prints the folder tree as a person would check it: each shortcut with its target, arguments,
+// working folder and icon; hidden entries marked.
+void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent = "  ");
 
 }  // namespace frontendtest

@@ -52,7 +52,7 @@ class FrontendTray : public FrontendTest {
 protected:
     void SetUp() override {
         FrontendTest::SetUp();
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
+        LetWineDrawWindowFrames();
         pagesLog = MakeScratchDirectory("tray-pages") + "\\pages.log";
         RecordOpenedPages(pagesLog);
         ProcessAnswer(kAnswer);

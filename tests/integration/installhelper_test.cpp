@@ -48,9 +48,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 class InstallHelperTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // No window manager runs on the test display: Wine draws the windows' frames and
-        // captions itself, so that screenshots show them.
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
+        LetWineDrawWindowFrames();
         StopAllManagers();
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
         ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});

@@ -96,8 +96,7 @@ bool WaitFor(const auto& condition, DWORD timeoutMs) {
 class PackageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // No window manager runs on the test display: Wine draws the message boxes' frames.
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
+        LetWineDrawWindowFrames();
     }
     void SetUp() override { RemoveEverything(); }
     void TearDown() override { RemoveEverything(); }

@@ -113,10 +113,8 @@ class SystemTest : public FrontendTest {
 protected:
     void SetUp() override {
         FrontendTest::SetUp();
-        // No window manager runs on the test display: Wine draws the boxes' frames and captions.
-        WriteString(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Decorated", "N");
-        games = ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
-                    .value_or("?") + "\\Tessary\\Games";
+        LetWineDrawWindowFrames();
+        games = ProgramFilesDir() + "\\Tessary\\Games";
         RemoveFolderTree(games);
         RemoveFolderTree(startMenu + "\\Programs\\Ludora Puzzles");
         for (const char* item : {kGame, kNote, kPuzzle}) DeleteTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + item);

@@ -20,7 +20,6 @@ namespace {
 
 constexpr auto& kTessary = ProductKeys::kTessary;
 constexpr auto& kZUL = ProductKeys::kZUL;
-const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kMachineGuid[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
 
 std::string ReadText(const std::string& path) {
@@ -43,7 +42,6 @@ std::string WindowsTy() {
     return std::string(windows) + "\\ty";
 }
 
-std::string ProgramFiles() { return ReadString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir").value_or("?"); }
 
 class UpdaterTest : public ::testing::Test {
 protected:
@@ -51,7 +49,7 @@ protected:
         StopAllManagers();
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
         testsupport::RemoveFolderTree(WindowsTy());
-        testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
+        testsupport::RemoveFolderTree(testsupport::ProgramFilesDir() + "\\ty");
         testsupport::RemoveFolderTree(std::string(GetMakerDirectory()) + "\\TYUpdates");
         maker = MakeScratchDirectory("maker");
         WriteString(HKEY_LOCAL_MACHINE, kTessary, "TYDirectory", maker);
@@ -60,7 +58,7 @@ protected:
     void TearDown() override {
         StopAllManagers();
         testsupport::RemoveFolderTree(WindowsTy());
-        testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
+        testsupport::RemoveFolderTree(testsupport::ProgramFilesDir() + "\\ty");
     }
 
     static void InstallUpdaterIn(const std::string& makerDir) {
@@ -70,7 +68,7 @@ protected:
     std::string UpdaterFile(const char* name) const { return maker + "\\updater\\" + name; }
     std::vector<std::string> Log() const { return Lines(ReadText(UpdaterFile("rlymgr.log"))); }
     std::string AppInfo() const { return std::string(GetMakerDirectory()) + "\\TYUpdates\\ZULManager\\appinfo.dat"; }
-    std::string AppPath() const { return ProgramFiles() + "\\Tessary"; }
+    std::string AppPath() const { return testsupport::ProgramFilesDir() + "\\Tessary"; }
 
     std::string RegisterLine(const std::string& tail) const {
         return "-registerapp ZULManager -applongname \"Tessary ZUL Manager\" -appexe \"\" -apppath \"" + AppPath() +
@@ -149,9 +147,9 @@ TEST_F(UpdaterTest, MakerDirectoryCandidatesInTheirOrder) {
     // A "TYDirectory" naming no directory is passed over; then the program-files candidate.
     WriteString(HKEY_LOCAL_MACHINE, kTessary, "TYDirectory", maker + "\\missing");
     EXPECT_FALSE(FindMakerDirectory(found, false));
-    ASSERT_TRUE(CreateDirectoryA((ProgramFiles() + "\\ty").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((testsupport::ProgramFilesDir() + "\\ty").c_str(), nullptr));
     ASSERT_TRUE(FindMakerDirectory(found, false));
-    EXPECT_EQ(std::string(found), ProgramFiles() + "\\ty");
+    EXPECT_EQ(std::string(found), testsupport::ProgramFilesDir() + "\\ty");
     // The Windows directory's candidate comes before it.
     ASSERT_TRUE(CreateDirectoryA(WindowsTy().c_str(), nullptr));
     ASSERT_TRUE(FindMakerDirectory(found, false));
@@ -159,7 +157,7 @@ TEST_F(UpdaterTest, MakerDirectoryCandidatesInTheirOrder) {
 
     // With none present, creation makes the Windows directory's candidate.
     testsupport::RemoveFolderTree(WindowsTy());
-    testsupport::RemoveFolderTree(ProgramFiles() + "\\ty");
+    testsupport::RemoveFolderTree(testsupport::ProgramFilesDir() + "\\ty");
     EXPECT_FALSE(FindUpdaterDirectory(found, false));
     ASSERT_TRUE(FindUpdaterDirectory(found, true));
     EXPECT_EQ(std::string(found), WindowsTy() + "\\updater");
