@@ -1,5 +1,6 @@
 #include "archive/MemberDiskWriter.h"
 
+#include <new>
 #include <utility>
 
 namespace {
@@ -51,6 +52,8 @@ bool C_MemberDiskWriter::Start() {
         return true;
     }
     try {
+        // Kept for reuse without growing on the thread.
+        m_spareBuffers.reserve(kSpareBuffers);
         m_thread = std::thread([this] { Run(); });
     } catch (...) {
         return false;
@@ -76,18 +79,24 @@ bool C_MemberDiskWriter::Put(const void* data, size_t size) {
     if (m_bFailed) return false;
     if (size == 0) return true;
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (m_steps.empty() || m_steps.back().kind != Step::Kind::Bytes ||
-        m_steps.back().bytes.size() + size > kBytesPerStep) {
-        m_steps.push_back(Step{Step::Kind::Bytes, {}, {}, {}, false});
-        if (!m_spareBuffers.empty()) {
-            m_steps.back().bytes.swap(m_spareBuffers.back());
-            m_spareBuffers.pop_back();
+    // Out of memory fails the write (and so the extraction) instead of unwinding into the decoder.
+    try {
+        if (m_steps.empty() || m_steps.back().kind != Step::Kind::Bytes ||
+            m_steps.back().bytes.size() + size > kBytesPerStep) {
+            m_steps.push_back(Step{Step::Kind::Bytes, {}, {}, {}, false});
+            if (!m_spareBuffers.empty()) {
+                m_steps.back().bytes.swap(m_spareBuffers.back());
+                m_spareBuffers.pop_back();
+            }
+            m_steps.back().bytes.reserve(size > kBytesPerStep ? size : kBytesPerStep);
+            ++m_nStepsSinceWake;
         }
-        m_steps.back().bytes.reserve(size > kBytesPerStep ? size : kBytesPerStep);
-        ++m_nStepsSinceWake;
+        std::vector<unsigned char>& gathered = m_steps.back().bytes;
+        gathered.insert(gathered.end(), bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        m_bFailed = true;
+        return false;
     }
-    std::vector<unsigned char>& gathered = m_steps.back().bytes;
-    gathered.insert(gathered.end(), bytes, bytes + size);
     m_nQueuedBytes += size;
     m_nBytesSinceWake += size;
     WakeWorker(false);
@@ -111,7 +120,12 @@ void C_MemberDiskWriter::Hand(Step step) {
     }
     if (!m_thread.joinable()) return;
     ExclusiveLock hold(m_lock);
-    m_steps.push_back(std::move(step));
+    try {
+        m_steps.push_back(std::move(step));
+    } catch (const std::bad_alloc&) {
+        m_bFailed = true;
+        return;
+    }
     ++m_nStepsSinceWake;
     WakeWorker(false);
 }
@@ -179,7 +193,11 @@ void C_MemberDiskWriter::Run() {
             m_nQueuedBytes -= step.bytes.size();
             m_bBusy = true;
         }
-        Carry(step);
+        try {
+            Carry(step);
+        } catch (const std::bad_alloc&) {
+            Fail();
+        }
     }
 }
 
