@@ -16,7 +16,6 @@ using namespace devservertest;
 
 namespace {
 
-constexpr auto& kTessary = ProductKeys::kTessary;
 constexpr auto& kZUL = ProductKeys::kZUL;
 constexpr auto& kCheckin = ProductKeys::kCheckin;
 const char kInstallerSet[] = "{8B1A44C0-2F6E-4C39-9D57-0A1B2C3D4E01}";  // TestInstall.exe + setup.dat
@@ -28,17 +27,9 @@ const char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
 
 class ChainTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(RegisterManagerWithoutRecords()); }
     void SetUp() override {
-        StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        managerDir = MakeScratchDirectory("chain-manager");
-        WriteString(HKEY_LOCAL_MACHINE, kZUL, "Path", managerDir);
-        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
+        ASSERT_TRUE(RegisterManagerWithoutRecords("chain-manager", managerDir));
 
         ASSERT_TRUE(server.Running());
         server.PointManagerAt();

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "common/ProgramTestSupport.h"
 #include "common/ProductKeys.h"
 #include "tests/integration/devserver_test_support.h"
 
 using namespace testsupport;
+using devservertest::RegisterManagerWithoutRecords;
+using devservertest::ScheduleNowMs;
+using devservertest::ScheduleNumber;
+using devservertest::ScheduleText;
 
 namespace {
 
@@ -22,16 +25,6 @@ const char kMachine[] = "{491DAF3F-7C1E-2006-73A7-AE0ED8B87D68}";
 const char kItem[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B10}";
 constexpr unsigned long long kMinute = 60000;
 
-unsigned long long NowMs() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
-}
-
-unsigned long long Number(const std::optional<std::string>& text) {
-    return text ? std::strtoull(text->c_str(), nullptr, 10) : ~0ull;
-}
-
 void AddChannel(const char* guid, const char* subscribed, const char* priority, const char* distId) {
     const std::string key = std::string(kChannel) + guid;
     if (subscribed) WriteString(HKEY_LOCAL_MACHINE, key, "Subscribed", subscribed);
@@ -42,10 +35,7 @@ void AddChannel(const char* guid, const char* subscribed, const char* priority, 
 
 class CheckinTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        StopAllManagers();
-        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(RegisterManagerWithoutRecords()); }
     void SetUp() override {
         StopAllManagers();
         DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
@@ -66,7 +56,6 @@ protected:
                R"(\r\n}\r\n"}])";
     }
     std::vector<std::string> Requests() const { return server.Requests(); }
-    std::optional<std::string> Schedule(const char* value) { return ReadString(HKEY_LOCAL_MACHINE, kCheckin, value); }
 
     // Runs a resident manager until `done` holds (or 15 s pass), then shuts it down and checks
     // that it ended promptly with the worker's stopped event set.
@@ -83,7 +72,7 @@ protected:
         CloseHandle(info.hProcess);
     }
     void RunUntilRequests(size_t count) {
-        RunResidentUntil([&] { return Requests().size() >= count && Schedule("LastChannelCheckinStatus").has_value(); });
+        RunResidentUntil([&] { return Requests().size() >= count && ScheduleText("LastChannelCheckinStatus").has_value(); });
     }
 
     devservertest::DevServer server;
@@ -92,13 +81,13 @@ protected:
 
 TEST_F(CheckinTest, FirstRunStoresAScheduleFiveMinutesAhead) {
     AddChannel("{11111111-1111-1111-1111-111111111111}", "1", "1", "D");
-    const unsigned long long before = NowMs();
-    RunResidentUntil([&] { return Schedule("NextChannelCheckin").has_value(); });
-    EXPECT_EQ(Schedule("LastChannelCheckin"), "0");
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
-    const unsigned long long next = Number(Schedule("NextChannelCheckin"));
+    const unsigned long long before = ScheduleNowMs();
+    RunResidentUntil([&] { return ScheduleText("NextChannelCheckin").has_value(); });
+    EXPECT_EQ(ScheduleText("LastChannelCheckin"), "0");
+    EXPECT_EQ(ScheduleText("ChannelCheckinInterval"), "11000");
+    const unsigned long long next = ScheduleNumber("NextChannelCheckin");
     EXPECT_GE(next, before + 5 * kMinute);
-    EXPECT_LE(next, NowMs() + 5 * kMinute);
+    EXPECT_LE(next, ScheduleNowMs() + 5 * kMinute);
     EXPECT_TRUE(Requests().empty());
 }
 
@@ -109,10 +98,10 @@ TEST_F(CheckinTest, DueCheckinWithOkAnswerStoresTheIntervalAndClearsInstalledIte
     Script(OkAnswer("1440"));
     RunUntilRequests(1);
     ASSERT_EQ(Requests().size(), 1u);
-    const unsigned long long last = Number(Schedule("LastChannelCheckin"));
-    EXPECT_EQ(Number(Schedule("NextChannelCheckin")), last + 1440 * kMinute);
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "1440");
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    const unsigned long long last = ScheduleNumber("LastChannelCheckin");
+    EXPECT_EQ(ScheduleNumber("NextChannelCheckin"), last + 1440 * kMinute);
+    EXPECT_EQ(ScheduleText("ChannelCheckinInterval"), "1440");
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "ok");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems").value_or(""), "");
 }
 
@@ -125,7 +114,7 @@ TEST_F(CheckinTest, OkAnswerKeepsAPendingListTooLongToRead) {
     Script(OkAnswer("1440"));
     RunUntilRequests(1);
     ASSERT_EQ(Requests().size(), 1u);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "ok");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), pending);
 }
 
@@ -152,21 +141,21 @@ TEST_F(CheckinTest, ServerErrorWaitsADayAndRefusedConnectionAnHour) {
     WriteString(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckin", "777");
     Script(R"([{"status": 500, "body": "broken"}])");
     RunUntilRequests(1);
-    unsigned long long now = NowMs();
-    EXPECT_EQ(Schedule("LastChannelCheckin"), "777");
-    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(now + 1440 * kMinute),
+    unsigned long long now = ScheduleNowMs();
+    EXPECT_EQ(ScheduleText("LastChannelCheckin"), "777");
+    EXPECT_NEAR(static_cast<double>(ScheduleNumber("NextChannelCheckin")), static_cast<double>(now + 1440 * kMinute),
                 60000.0);
 
     // Nothing listens on port 9 of the loopback: the connection is refused.
     WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", "http://127.0.0.1:9/zulm/channelcheckin.asp");
     WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kCheckin, "LastChannelCheckinStatus");
-    RunResidentUntil([&] { return Schedule("LastChannelCheckinStatus").has_value(); });
-    now = NowMs();
-    EXPECT_EQ(Schedule("LastChannelCheckin"), "777");
-    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(now + 60 * kMinute),
+    RunResidentUntil([&] { return ScheduleText("LastChannelCheckinStatus").has_value(); });
+    now = ScheduleNowMs();
+    EXPECT_EQ(ScheduleText("LastChannelCheckin"), "777");
+    EXPECT_NEAR(static_cast<double>(ScheduleNumber("NextChannelCheckin")), static_cast<double>(now + 60 * kMinute),
                 60000.0);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "generic failure");
 }
 
 TEST_F(CheckinTest, AnswerWithoutResultKeepsThePendingItems) {
@@ -206,10 +195,10 @@ TEST_F(CheckinTest, ResetMacGuidReportsTheOldIdentifierAndEveryItemOnce) {
 
 TEST_F(CheckinTest, NothingToReportSendsNothingAndWaitsADay) {
     WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
-    RunResidentUntil([&] { return Schedule("LastChannelCheckinStatus").has_value(); });
+    RunResidentUntil([&] { return ScheduleText("LastChannelCheckinStatus").has_value(); });
     EXPECT_TRUE(Requests().empty());
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "no channels and no installed items");
-    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(NowMs() + 1440 * kMinute),
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "no channels and no installed items");
+    EXPECT_NEAR(static_cast<double>(ScheduleNumber("NextChannelCheckin")), static_cast<double>(ScheduleNowMs() + 1440 * kMinute),
                 60000.0);
 }
 
@@ -222,29 +211,29 @@ TEST_F(CheckinTest, BadAnswersEndInTheirScheduledOutcomes) {
         RunUntilRequests(requests);
         ASSERT_EQ(Requests().size(), requests);
     };
-    auto nextAfterLast = [&] { return Number(Schedule("NextChannelCheckin")) - Number(Schedule("LastChannelCheckin")); };
+    auto nextAfterLast = [&] { return ScheduleNumber("NextChannelCheckin") - ScheduleNumber("LastChannelCheckin"); };
 
     // Binary garbage with an unclosed block: the load fails, retried in a day.
     std::string garbage;
     for (int i = 1; i < 256; ++i) garbage += "\\u00" + std::string(1, "0123456789abcdef"[i / 16]) + "0123456789abcdef"[i % 16];
     runWith("[{\"status\": 200, \"body\": \"" + garbage + "\"}]", 1);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
-    EXPECT_NEAR(static_cast<double>(Number(Schedule("NextChannelCheckin"))), static_cast<double>(NowMs() + 1440 * kMinute), 60000.0);
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "generic failure");
+    EXPECT_NEAR(static_cast<double>(ScheduleNumber("NextChannelCheckin")), static_cast<double>(ScheduleNowMs() + 1440 * kMinute), 60000.0);
 
     // 50 MB without any block: no result block, counted as done at the current interval.
     runWith("[{\"status\": 200, \"body\": \"" + std::string(50 << 20, 'x') + "\"}]", 2);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "generic failure");
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "generic failure");
     EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
     // A repeated result block: the first one counts; a negative interval reads as the default.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=-5\r\n}\r\nCheckinResult\r\n{\r\nStatus=ok\r\nInterval=30\r\n}\r\n"}])", 3);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "11000");
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "ok");
+    EXPECT_EQ(ScheduleText("ChannelCheckinInterval"), "11000");
     EXPECT_EQ(nextAfterLast(), 11000ull * kMinute);
 
     // An interval beyond 32 bits reads as the largest signed number.
     runWith(R"([{"status": 200, "body": "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=99999999999\r\n}\r\n"}])", 4);
-    EXPECT_EQ(Schedule("ChannelCheckinInterval"), "2147483647");
+    EXPECT_EQ(ScheduleText("ChannelCheckinInterval"), "2147483647");
 }
 
 }  // namespace

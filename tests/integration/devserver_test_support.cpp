@@ -1,5 +1,6 @@
 #include "tests/integration/devserver_test_support.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "common/ProductKeys.h"
@@ -57,6 +58,41 @@ std::vector<std::string> DevServer::Requests() const {
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(text.substr(start, end - start));
     return lines;
+}
+
+namespace {
+
+bool RegisterManager(const char* scratchName, std::string* directory) {
+    testsupport::StopAllManagers();
+    testsupport::DeleteTree(HKEY_LOCAL_MACHINE, ProductKeys::kTessary);
+    if (scratchName) {
+        *directory = testsupport::MakeScratchDirectory(scratchName);
+        testsupport::WriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, "Path", *directory);
+    }
+    return testsupport::RunProgram(testsupport::BinPath("ZULMan.exe"), "-RegServer") == DWORD{0};
+}
+
+}  // namespace
+
+bool RegisterManagerWithoutRecords() { return RegisterManager(nullptr, nullptr); }
+
+bool RegisterManagerWithoutRecords(const char* scratchName, std::string& directory) {
+    return RegisterManager(scratchName, &directory);
+}
+
+std::optional<std::string> ScheduleText(const char* value) {
+    return testsupport::ReadString(HKEY_LOCAL_MACHINE, ProductKeys::kCheckin, value);
+}
+
+unsigned long long ScheduleNumber(const char* value) {
+    const std::optional<std::string> text = ScheduleText(value);
+    return text ? std::strtoull(text->c_str(), nullptr, 10) : ~0ull;
+}
+
+unsigned long long ScheduleNowMs() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
 }
 
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ public:
 private:
     std::string m_stateDir, m_port;
 };
+
+// A registered manager with no other records (running managers stopped, "Software\Tessary"
+// deleted, then "ZULMan -RegServer"); whether the registration succeeded. With a scratch name,
+// the manager's directory is first set to that fresh scratch directory, put into directory.
+[[nodiscard]] bool RegisterManagerWithoutRecords();
+[[nodiscard]] bool RegisterManagerWithoutRecords(const char* scratchName, std::string& directory);
+
+// The check-in schedule's values ("NextChannelCheckin"...), as text and as a number (~0 when
+// absent), and the time now in the schedule's unit (milliseconds of the system time).
+std::optional<std::string> ScheduleText(const char* value);
+unsigned long long ScheduleNumber(const char* value);
+unsigned long long ScheduleNowMs();
 
 // Polls done every 100 ms for up to timeoutMs; whether it held.
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs);

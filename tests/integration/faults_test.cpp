@@ -19,10 +19,13 @@ using namespace testsupport;
 using devservertest::DevServer;
 using devservertest::JsonText;
 using devservertest::Ok200;
+using devservertest::RegisterManagerWithoutRecords;
+using devservertest::ScheduleNowMs;
+using devservertest::ScheduleNumber;
+using devservertest::ScheduleText;
 
 namespace {
 
-constexpr auto& kTessary = ProductKeys::kTessary;
 constexpr auto& kZUL = ProductKeys::kZUL;
 constexpr auto& kCheckin = ProductKeys::kCheckin;
 const char kBigSet[] = "{7D2E5A10-0C1B-4E2F-9A3B-5C6D7E8F9001}";      // big.FileSet: payload.bin, stored
@@ -36,16 +39,6 @@ const char kReported[] = "{7D2E5A10-4444-4E2F-9A3B-5C6D7E8F9004},{7D2E5A10-5555-
 const char kDefaultType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
 const std::string kOk = "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n";
 constexpr unsigned long long kMinute = 60000;
-
-unsigned long long NowMs() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
-}
-
-unsigned long long Number(const std::optional<std::string>& text) {
-    return text ? std::strtoull(text->c_str(), nullptr, 10) : ~0ull;
-}
 
 std::string Guid(unsigned group, int index) {
     char text[40];
@@ -75,17 +68,9 @@ void KillAll(const char* exeName) {
 
 class FaultsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(RegisterManagerWithoutRecords()); }
     void SetUp() override {
-        StopAllManagers();
-        DeleteTree(HKEY_LOCAL_MACHINE, kTessary);
-        managerDir = MakeScratchDirectory("faults-manager");
-        WriteString(HKEY_LOCAL_MACHINE, kZUL, "Path", managerDir);
-        ASSERT_EQ(RunProgram(BinPath("ZULMan.exe"), "-RegServer"), DWORD{0});
+        ASSERT_TRUE(RegisterManagerWithoutRecords("faults-manager", managerDir));
 
         ASSERT_TRUE(server.Running());
         server.PointManagerAt();
@@ -136,7 +121,6 @@ protected:
         EXPECT_TRUE(devservertest::WaitUntil(done, 40000));
         EXPECT_TRUE(resident.Stop());
     }
-    std::optional<std::string> Schedule(const char* value) { return ReadString(HKEY_LOCAL_MACHINE, kCheckin, value); }
     // An item of the default type whose install program is TestInstall.exe from `fileSet`.
     std::string ItemBlock(const char* guid, const char* fileSet, const std::string& args) const {
         return "Item\r\n{\r\nGuid=" + std::string(guid) + "\r\nType=" + kDefaultType + "\r\nChannel=" + kChannel +
@@ -218,7 +202,7 @@ TEST_F(FaultsTest, KilledWhileInstallingKeepsReportedItemsAndDoesNotReportTheIte
 
     // The next check-in reports the finished item, and not the interrupted one.
     WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
-    RunResidentUntil([&] { return Requests().size() >= 2 && Schedule("NextChannelCheckin") != "0"; });
+    RunResidentUntil([&] { return Requests().size() >= 2 && ScheduleText("NextChannelCheckin") != "0"; });
     const std::vector<std::string> requests = Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_NE(requests[1].find("&installed=" + done), std::string::npos) << requests[1];
@@ -255,13 +239,13 @@ TEST_F(FaultsTest, FailingServerForADayBacksOffLosesNothingAndAppliesTheFirstGoo
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.what);
         WriteString(HKEY_LOCAL_MACHINE, kCheckin, "NextChannelCheckin", "0");
-        const unsigned long long before = NowMs();
-        RunResidentUntil([&] { return Requests().size() > checkins && Schedule("NextChannelCheckin") != "0"; });
-        const unsigned long long after = NowMs();
+        const unsigned long long before = ScheduleNowMs();
+        RunResidentUntil([&] { return Requests().size() > checkins && ScheduleText("NextChannelCheckin") != "0"; });
+        const unsigned long long after = ScheduleNowMs();
         ++checkins;
         ASSERT_EQ(Requests().size(), checkins);
         EXPECT_NE(Requests().back().find(std::string("&installed=") + kReported), std::string::npos);
-        const unsigned long long next = Number(Schedule("NextChannelCheckin"));
+        const unsigned long long next = ScheduleNumber("NextChannelCheckin");
         EXPECT_GE(next, before + fault.backoffMinutes * kMinute);
         EXPECT_LE(next, after + fault.backoffMinutes * kMinute);
         // Nothing recorded is lost and nothing of the answer is taken over.
@@ -280,9 +264,9 @@ TEST_F(FaultsTest, FailingServerForADayBacksOffLosesNothingAndAppliesTheFirstGoo
     EXPECT_EQ(Record("Channel", kChannel, "Subscribed"), "1");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, channelKey, "DistID"), "D3");
     EXPECT_NE(ReadFileText(installLog).find("/exit=0"), std::string::npos);
-    EXPECT_EQ(Schedule("LastChannelCheckinStatus"), "ok");
-    const unsigned long long last = Number(Schedule("LastChannelCheckin"));
-    EXPECT_EQ(Number(Schedule("NextChannelCheckin")), last + 1440 * kMinute);
+    EXPECT_EQ(ScheduleText("LastChannelCheckinStatus"), "ok");
+    const unsigned long long last = ScheduleNumber("LastChannelCheckin");
+    EXPECT_EQ(ScheduleNumber("NextChannelCheckin"), last + 1440 * kMinute);
 }
 
 // The check-in worker processes a server answer while a client (as the front-end does) has the
@@ -320,7 +304,7 @@ TEST_F(FaultsTest, CheckinAndClientApplyAnswersAtOnce) {
     EXPECT_EQ(code, 0u) << "the client's answer was not applied after " << GetTickCount() - started << " ms\n" << ReadFileText(diag);
     CloseHandle(client.hThread);
     CloseHandle(client.hProcess);
-    EXPECT_TRUE(WaitFor([&] { return Schedule("NextChannelCheckin") != "0"; }, 600));
+    EXPECT_TRUE(WaitFor([&] { return ScheduleText("NextChannelCheckin") != "0"; }, 600));
     DWORD alive = 0;
     EXPECT_TRUE(GetExitCodeProcess(manager.hProcess, &alive) && alive == STILL_ACTIVE) << "the manager died";
     PostToAll("ZULMan.exe", ZULM_MSG_SHUTDOWN);

@@ -210,7 +210,10 @@ DWORD RunningVelorin::Wait(DWORD timeoutMs) {
     return code;
 }
 
-void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent) {
+namespace {
+
+void WalkFolderTreeAt(const std::string& folder, int depth,
+                      const std::function<void(const std::string&, const WIN32_FIND_DATAA&, int)>& visit) {
     WIN32_FIND_DATAA entry;
     const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
     if (!find) return;
@@ -218,11 +221,26 @@ void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::
         const std::string name = entry.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = folder + "\\" + name;
-        out << indent << name << ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? "  [hidden]" : "");
+        visit(path, entry, depth);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) WalkFolderTreeAt(path, depth + 1, visit);
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+}  // namespace
+
+void WalkFolderTree(const std::string& folder,
+                    const std::function<void(const std::string& path, const WIN32_FIND_DATAA& entry, int depth)>& visit) {
+    WalkFolderTreeAt(folder, 0, visit);
+}
+
+void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent) {
+    WalkFolderTree(folder, [&](const std::string& path, const WIN32_FIND_DATAA& entry, int depth) {
+        const std::string name = entry.cFileName;
+        out << indent << std::string(4 * static_cast<size_t>(depth), ' ') << name
+            << ((entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? "  [hidden]" : "");
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out << "\\\n";
-            PrintShortcutTree(path, out, indent + "    ");
-            continue;
+            return;
         }
         if (name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".lnk") == 0) {
             const LinkInfo link = ReadLink(path);
@@ -230,7 +248,7 @@ void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::
                 << link.iconPath << "," << link.iconIndex << ")";
         }
         out << "\n";
-    } while (FindNextFileA(find.get(), &entry));
+    });
 }
 
 }  // namespace frontendtest

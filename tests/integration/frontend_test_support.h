@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ struct LinkInfo {
     bool read = false;
 };
 LinkInfo ReadLink(const std::string& path);
+// Calls visit for every entry under folder, depth first, a folder before what it holds; depth
+// is 0 for folder's own entries.
+void WalkFolderTree(const std::string& folder,
+                    const std::function<void(const std::string& path, const WIN32_FIND_DATAA& entry, int depth)>& visit);
 // Prints the folder tree as a person would check it: each shortcut with its target, arguments,
 // working folder and icon; hidden entries marked.
 void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent = "  ");

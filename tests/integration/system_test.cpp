@@ -66,24 +66,20 @@ bool StartsWithNoCase(const std::string& text, const std::string& start) {
 
 // What the system put into the Start menu and left there: marker files, and shortcuts that start
 // the front-end or lead into the installed games.
-void CollectTraces(const std::string& folder, const std::string& games, std::vector<std::string>& traces) {
-    WIN32_FIND_DATAA entry;
-    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (!find) return;
-    do {
+std::vector<std::string> StartMenuTraces(const std::string& startMenu, const std::string& games) {
+    std::vector<std::string> traces;
+    WalkFolderTree(startMenu, [&](const std::string& path, const WIN32_FIND_DATAA& entry, int) {
         const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CollectTraces(path, games, traces);
-        } else if (StartsWithNoCase(name, "ZULVelorin-")) {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+        if (StartsWithNoCase(name, "ZULVelorin-")) {
             traces.push_back(path);
         } else if (name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".lnk") == 0) {
             const std::string target = ReadLink(path).target;
             if (lstrcmpiA(target.c_str(), VelorinExe().c_str()) == 0 || StartsWithNoCase(target, games))
                 traces.push_back(path + " -> " + target);
         }
-    } while (FindNextFileA(find.get(), &entry));
+    });
+    return traces;
 }
 
 // Runs an uninstall entry's command line as the list of installed programs does, answering its
@@ -246,9 +242,7 @@ TEST_F(SystemTest, CheckinAndItemPackageInstallAndUninstallLeavesNothingBehind) 
     // Start menu, no uninstall entry or record of an item, no folder of an item.
     for (const char* folder : {"\\Programs\\Ludora", "\\Programs\\Ludora (Updated)", "\\Programs\\Ludora Puzzles"})
         EXPECT_FALSE(PathExists(startMenu + folder)) << folder;
-    std::vector<std::string> traces;
-    CollectTraces(startMenu, games, traces);
-    for (const std::string& trace : traces) ADD_FAILURE() << "left in the Start menu: " << trace;
+    for (const std::string& trace : StartMenuTraces(startMenu, games)) ADD_FAILURE() << "left in the Start menu: " << trace;
     for (const char* item : {kGame, kNote, kPuzzle}) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + item)) << item;
     EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, kItemKey), std::vector<std::string>{});
     for (const std::string& folder : {raiders, puzzle, frontEnd + "\\" + kNote, games + "\\Ludora", games + "\\Ludora Puzzles", games})
