@@ -3,6 +3,8 @@ SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
 HOST  := build/host
 WIN32 := build/win32
+# ccache, where present, makes rebuilds of other checkouts of the tree cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all bootstrap configure build build-host build-win32 build-i686 test test-host test-win32 demo package bench fuzz clean
 
@@ -13,11 +15,11 @@ bootstrap:
 
 $(HOST)/CMakeCache.txt: | bootstrap
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+	  -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 $(LAUNCHER)
 
 $(WIN32)/CMakeCache.txt: | bootstrap
 	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
-	  -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
+	  -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake $(LAUNCHER)
 
 configure: bootstrap $(HOST)/CMakeCache.txt $(WIN32)/CMakeCache.txt
 

@@ -128,6 +128,10 @@ void C_TransferRateMeter::Throttle(const RateMeterBinding& b, uint32_t bytesDone
     // A pause never runs past the end of the throttled period.
     const double remainingMs = std::ceil((period - inState) * 1000.0);
     const uint32_t limited = pause < remainingMs ? pause : static_cast<uint32_t>(remainingMs);
-    if (limited > 0) m_env.Pause(limited);
+    if (limited > 0) {
+        m_env.Pause(limited);
+        ++m_nPauses;
+        m_nPausedMs += limited;
+    }
     m_dLastPauseEnd = m_env.Now();
 }

@@ -65,6 +65,9 @@ public:
     double load() const { return m_dLoad; }
     double stateStart() const { return m_dStateStart; }
     unsigned stateSamples() const { return m_nStateSamples; }
+    // Pauses the throttle has taken so far, and their total length as asked of the environment.
+    unsigned pausesTaken() const { return m_nPauses; }
+    uint64_t pausedMs() const { return m_nPausedMs; }
 
 private:
     void EnterState(State state, double now);
@@ -85,4 +88,6 @@ private:
     double m_dStateStart = 0.0;
     double m_dLastPauseEnd = 0.0;
     unsigned m_nStateSamples = 0;
+    unsigned m_nPauses = 0;
+    uint64_t m_nPausedMs = 0;
 };

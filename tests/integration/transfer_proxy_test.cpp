@@ -56,7 +56,7 @@ TEST(HttpTransferProxy, ASecondFailureIsNotRetried) {
     EXPECT_EQ(t.Transfer(), TRANSFER_SEND_FAILED);
     EXPECT_TRUE(t.report.m_bProxyRetried);
     EXPECT_NE(t.report.m_dwLastError, 0u);
-    EXPECT_LT(GetTickCount() - started, 20000u);
+    EXPECT_LT(GetTickCount() - started, 120000u);  // only a hang takes this long
 }
 
 TEST(HttpTransferProxy, AutomaticConfigurationIsStoredAndTriedOnce) {
