@@ -65,12 +65,6 @@ bool WideDeleteFile(const char* path) {
     return !wide.empty() && DeleteFileW(wide.c_str()) != FALSE;
 }
 
-bool WideMoveFile(const char* from, const char* to) {
-    const std::wstring source = ToWidePath(from);
-    const std::wstring target = ToWidePath(to);
-    return !source.empty() && !target.empty() && MoveFileW(source.c_str(), target.c_str()) != FALSE;
-}
-
 bool WideReplaceFile(const char* from, const char* to) {
     const std::wstring source = ToWidePath(from);
     const std::wstring target = ToWidePath(to);

@@ -14,7 +14,6 @@ std::wstring ToWidePath(const char* path);
 DWORD WideFileAttributes(const char* path);
 bool WideFileExists(const char* path);
 bool WideDeleteFile(const char* path);
-bool WideMoveFile(const char* from, const char* to);
 // Moves from to to, replacing a file there (never a read-only one or a directory); one system
 // call when to does not exist yet.
 bool WideReplaceFile(const char* from, const char* to);

@@ -31,8 +31,6 @@ public:
     // 0 when the icon is up; 4 when another process owns the tray; 2 when the window could not
     // be created.
     [[nodiscard]] int StartTrayIcon();
-    // Whether the tray window still exists (the message loop runs while it does).
-    bool IsRunning() const { return static_cast<bool>(m_window); }
     // The "Exit" command, as the install helper's shutdown requests give it.
     void Exit() const;
 
