@@ -27,6 +27,7 @@ constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
 constexpr DWORD kInstalledItemsLimit = 1 << 20;
 constexpr char kSignatureHeader[] = "X-ZUL-Signature";
 constexpr char kSignatureRefused[] = "signature refused";
+constexpr char kSignatureVerified[] = "signature verified";
 
 // How a check-in ends: result 0 for success, else a failing HRESULT or 1; the result code.
 CheckinOutcome Ended(long result, ZULError error) { return CheckinOutcome{result, static_cast<uint32_t>(error), false}; }
@@ -213,7 +214,11 @@ StepEnd CheckSignature(const SignedExchange& exchange, const C_HttpTransfer& tra
         refusal = "PublisherKey is " + exchange.key.problem;
     } else {
         const char* header = transfer.report.m_bAnswerHeaderFound ? transfer.report.m_sAnswerHeader.c_str() : nullptr;
-        if (VerifyAnswerSignature(exchange.key.point, exchange.nonce, bytes, length, header, refusal)) return std::nullopt;
+        if (VerifyAnswerSignature(exchange.key.point, exchange.nonce, bytes, length, header, refusal)) {
+            const std::string detail = "nonce=" + exchange.nonce + " signature=" + header;
+            LogFinding(kSignatureVerified, nullptr, detail.c_str());
+            return std::nullopt;
+        }
     }
     LogFinding(kSignatureRefused, nullptr, refusal.c_str());
     return Ended(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE);
