@@ -28,6 +28,7 @@ namespace {
 constexpr char kFileSetsFolder[] = "FileSets";
 constexpr char kArchiveExtension[] = ".FileSet";
 constexpr char kWebScheme[] = "http://";
+constexpr char kSecureWebScheme[] = "https://";
 constexpr char kItemFileSets[] = "FileSets";
 // The manager directory is read into 1,024 bytes; the archive's place below it needs less
 // than 64 more.
@@ -42,7 +43,11 @@ bool CanonicalId(const char* guid, GuidTextBuffer& id) {
     return true;
 }
 
-bool IsWebSource(const char* source) { return _strnicmp(source, kWebScheme, sizeof kWebScheme - 1) == 0; }
+// "http://" and "https://" (any case) are downloaded; anything else is a path copied.
+bool IsWebSource(const char* source) {
+    return _strnicmp(source, kWebScheme, sizeof kWebScheme - 1) == 0 ||
+           _strnicmp(source, kSecureWebScheme, sizeof kSecureWebScheme - 1) == 0;
+}
 
 // Whether the file set's recorded archive still exists (a directory does not count).
 bool IsFetched(I_FS_Info* info, ZULError* ret) {

@@ -178,16 +178,17 @@ TEST_F(SecurityTest, AnHttpsDownloadResumesWithAByteRange) {
     ASSERT_GT(head.size(), 1000u);
     head.resize(head.size() / 2);
     ASSERT_TRUE(WriteFileBytes(target, head));
-    const UniqueHandle file(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(file);
-    const std::string url = Https("https.port", "/sec/installer.FileSet");
-    C_HttpTransfer transfer;
-    transfer.request.m_pszUrl = url.c_str();
-    transfer.request.m_hFile = file.get();
-    transfer.request.m_bResume = true;
-    ASSERT_EQ(transfer.Transfer(), static_cast<unsigned>(TRANSFER_OK));
-    EXPECT_EQ(transfer.report.m_dwStatus, 206u);
-    transfer.Close();
+    {
+        const UniqueHandle file(CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file);
+        const std::string url = Https("https.port", "/sec/installer.FileSet");
+        C_HttpTransfer transfer;
+        transfer.request.m_pszUrl = url.c_str();
+        transfer.request.m_hFile = file.get();
+        transfer.request.m_bResume = true;
+        ASSERT_EQ(transfer.Transfer(), static_cast<unsigned>(TRANSFER_OK));
+        EXPECT_EQ(transfer.report.m_dwStatus, 206u);
+    }
     EXPECT_EQ(DigestOf(target), DigestOf(installerArchive));
 }
 
