@@ -157,7 +157,7 @@ TEST_F(SecurityTest, AMalformedKeyRefusesEveryAnswerAndNoKeySendsNoNonce) {
     EXPECT_EQ(server.Requests()[1].find("&nonce="), std::string::npos) << server.Requests()[1];
 }
 
-TEST_F(SecurityTest, UntrustedCertificatesAndRedirectsToHttpAreRefused) {
+TEST_F(SecurityTest, UntrustedCertificatesAndRedirectsToHttpAreRefusedRedirectsWithinHttpsFollowed) {
     // A check-in to a server whose certificate no trusted CA issued: a failed connection.
     WriteString(HKEY_LOCAL_MACHINE, kZUL, "CheckinURL", Https("rogue.port", "/zulm/channelcheckin.asp"));
     EXPECT_EQ(CheckIn().error, static_cast<uint32_t>(ZULERR_CHECKIN_FAILED));
@@ -167,8 +167,8 @@ TEST_F(SecurityTest, UntrustedCertificatesAndRedirectsToHttpAreRefused) {
     EXPECT_EQ(Fetch(kInstallerSet, Https("rogue.port", "/sec/installer.FileSet")), ZULERR_FILE_DOWNLOAD_FAILED);
     EXPECT_EQ(Fetch(kInstallerSet, Https("https.port", "/to-http/sec/installer.FileSet")), ZULERR_FILE_DOWNLOAD_FAILED);
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\FS_Info\\" + kInstallerSet, "LocalPath"));
-    // The trusted server delivers ("HTTPS" in any case).
-    EXPECT_EQ(Fetch(kInstallerSet, "HTTPS://localhost:" + Port("https.port") + "/sec/installer.FileSet"), ZULERR_SUCCESS);
+    // The trusted server delivers ("HTTPS" in any case), also through a redirect that stays on https.
+    EXPECT_EQ(Fetch(kInstallerSet, "HTTPS://localhost:" + Port("https.port") + "/moved/sec/installer.FileSet"), ZULERR_SUCCESS);
     EXPECT_EQ(DigestOf(managerDir + "\\FileSets\\" + kInstallerSet + ".FileSet"), DigestOf(installerArchive));
 }
 
