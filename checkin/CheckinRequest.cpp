@@ -10,6 +10,7 @@ namespace {
 constexpr char kHead[] = "clversion=1.1.1&checkintype=2&machineguid=";
 constexpr char kChannels[] = "&channels=";
 constexpr char kInstalled[] = "&installed=";
+constexpr char kNonce[] = "&nonce=";
 
 // A priority read as a decimal number; text that is not a number counts as 0.
 uint32_t PriorityValue(const std::string& text) { return static_cast<uint32_t>(std::strtol(text.c_str(), nullptr, 10)); }
@@ -50,13 +51,14 @@ std::string ChannelEntry(const CheckinChannel& channel) {
 }
 
 CheckinRequest BuildCheckinRequest(std::string_view machineGuid, const std::vector<const CheckinChannel*>& channels,
-                                   std::string_view installed) {
+                                   std::string_view installed, std::string_view nonce) {
     CheckinRequest request;
     request.body.reserve(kCheckinRequestLimit);
     request.body += kHead;
     request.body += machineGuid;
     request.body += kChannels;
-    const size_t fixedTail = sizeof kInstalled - 1;
+    const size_t nonceTail = nonce.empty() ? 0 : sizeof kNonce - 1 + nonce.size();
+    const size_t fixedTail = sizeof kInstalled - 1 + nonceTail;
     for (const CheckinChannel* channel : channels) {
         const std::string entry = ChannelEntry(*channel);
         if (request.body.size() + entry.size() + fixedTail > kCheckinRequestLimit) break;
@@ -64,8 +66,10 @@ CheckinRequest BuildCheckinRequest(std::string_view machineGuid, const std::vect
         request.anyChannel = true;
     }
     request.body += kInstalled;
-    const size_t room = kCheckinRequestLimit > request.body.size() ? kCheckinRequestLimit - request.body.size() : 0;
+    const size_t used = request.body.size() + nonceTail;
+    const size_t room = kCheckinRequestLimit > used ? kCheckinRequestLimit - used : 0;
     request.reportedInstalled = std::string(WholeEntries(installed, room));
     request.body += request.reportedInstalled;
+    if (!nonce.empty()) (request.body += kNonce) += nonce;
     return request;
 }

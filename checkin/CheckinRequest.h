@@ -34,6 +34,7 @@ struct CheckinRequest {
 
 // Builds the request within kCheckinRequestLimit bytes (without a terminating zero). Channel
 // entries come first and the pending list after them; what does not fit is left out by whole
-// entries, never cut in the middle, so that it can be sent by a later check-in.
+// entries, never cut in the middle, so that it can be sent by a later check-in. A nonce (asked
+// for when answers must be signed) ends the body as "&nonce=" and its text; its room is kept.
 CheckinRequest BuildCheckinRequest(std::string_view machineGuid, const std::vector<const CheckinChannel*>& channels,
-                                   std::string_view installed);
+                                   std::string_view installed, std::string_view nonce = {});

@@ -77,3 +77,18 @@ TEST(CheckinRequestBody, OversizedListsAreSentByWholeEntriesWithinTheLimit) {
     CheckinRequest huge = BuildCheckinRequest(kD, {}, std::string(2 * kCheckinRequestLimit, 'x') + ";");
     EXPECT_EQ(huge.reportedInstalled, "");
 }
+
+TEST(CheckinRequestBody, ANonceEndsTheBodyAndKeepsItsRoomWithinTheLimit) {
+    const std::string nonce = "0123456789ABCDEF0123456789ABCDEF";
+    std::vector<CheckinChannel> channels = {Channel(kA, "1", "1", "D")};
+    CheckinRequest request = BuildCheckinRequest(kD, ListedChannels(channels), "{I},{C};", nonce);
+    EXPECT_EQ(request.body, std::string("clversion=1.1.1&checkintype=2&machineguid=") + kD + "&channels=" + kA +
+                                ",D;&installed={I},{C};&nonce=" + nonce);
+
+    std::string installed;
+    while (installed.size() < 2 * kCheckinRequestLimit) installed += std::string(kA) + "," + kB + ";";
+    CheckinRequest full = BuildCheckinRequest(kD, ListedChannels(channels), installed, nonce);
+    EXPECT_LE(full.body.size(), kCheckinRequestLimit);
+    EXPECT_EQ(full.body.substr(full.body.size() - 39), "&nonce=" + nonce);
+    EXPECT_EQ(full.body.substr(full.body.find("&installed=") + 11, full.reportedInstalled.size()), full.reportedInstalled);
+}

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "checkin/CheckinRequest.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
+#include "common/PublisherKey.h"
 #include "common/RegistryHelpers.h"
+#include "common/RequestNonce.h"
 #include "common/Settings.h"
 #include "common/TextCompare.h"
 #include "records/GuidText.h"
@@ -22,6 +25,9 @@ namespace {
 
 constexpr char kResetEntryId[] = "{4344A992-02A4-706C-D466-7CFF8C489813}";
 constexpr DWORD kInstalledItemsLimit = 1 << 20;
+constexpr char kSignatureHeader[] = "X-ZUL-Signature";
+constexpr char kSignatureRefused[] = "signature refused";
+constexpr char kSignatureVerified[] = "signature verified";
 
 // How a check-in ends: result 0 for success, else a failing HRESULT or 1; the result code.
 CheckinOutcome Ended(long result, ZULError error) { return CheckinOutcome{result, static_cast<uint32_t>(error), false}; }
@@ -172,12 +178,26 @@ StepEnd ReadMachineId(std::string& machineGuid) {
     return std::nullopt;
 }
 
+// What a check-in needs to take a signed answer: the pinned key and the nonce of this request.
+struct SignedExchange {
+    PublisherKeySetting key;
+    std::string nonce;
+    bool Required() const { return key.state != PublisherKeySetting::State::kAbsent; }
+};
+
+// Step "nonce": with a pinned key, a fresh nonce from the system's random generator.
+StepEnd MakeNonce(SignedExchange& exchange) {
+    if (!exchange.Required()) return std::nullopt;
+    if (!MakeRequestNonce(exchange.nonce)) return Ended(1, ZULERR_FAILED);
+    return std::nullopt;
+}
+
 // Step "request": the body from the channel records and the pending installed list. With
 // nothing to say the check-in ends here.
-StepEnd BuildRequest(I_ZULManager* manager, const std::string& machineGuid, CheckinState& state,
-                     CheckinRequest& request) {
+StepEnd BuildRequest(I_ZULManager* manager, const std::string& machineGuid, const std::string& nonce,
+                     CheckinState& state, CheckinRequest& request) {
     const std::vector<CheckinChannel> channels = ReadChannels(manager);
-    request = BuildCheckinRequest(machineGuid, ListedChannels(channels), ReadInstalledItems());
+    request = BuildCheckinRequest(machineGuid, ListedChannels(channels), ReadInstalledItems(), nonce);
     if (!request.anyChannel && request.reportedInstalled.empty()) {
         state.status = "no channels and no installed items";
         return Ended(0, ZULERR_NOT_FOUND);
@@ -185,8 +205,28 @@ StepEnd BuildRequest(I_ZULManager* manager, const std::string& machineGuid, Chec
     return std::nullopt;
 }
 
-// Step "transfer": the POST to the check-in URL, and the answer as a zero-terminated text.
-StepEnd PostRequest(const CheckinRequest& request, std::unique_ptr<char[]>& text) {
+// With a pinned key, the answer is taken only when its signature is valid for the nonce sent
+// and the body exactly as received; a malformed key refuses every answer.
+StepEnd CheckSignature(const SignedExchange& exchange, const C_HttpTransfer& transfer, const char* bytes, DWORD length) {
+    if (!exchange.Required()) return std::nullopt;
+    std::string refusal;
+    if (exchange.key.state == PublisherKeySetting::State::kMalformed) {
+        refusal = "PublisherKey is " + exchange.key.problem;
+    } else {
+        const char* header = transfer.report.m_bAnswerHeaderFound ? transfer.report.m_sAnswerHeader.c_str() : nullptr;
+        if (VerifyAnswerSignature(exchange.key.point, exchange.nonce, bytes, length, header, refusal)) {
+            const std::string detail = "nonce=" + exchange.nonce + " signature=" + header;
+            LogFinding(kSignatureVerified, nullptr, detail.c_str());
+            return std::nullopt;
+        }
+    }
+    LogFinding(kSignatureRefused, nullptr, refusal.c_str());
+    return Ended(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE);
+}
+
+// Step "transfer": the POST to the check-in URL, the signature checked when one is required,
+// and the answer as a zero-terminated text.
+StepEnd PostRequest(const CheckinRequest& request, const SignedExchange& exchange, std::unique_ptr<char[]>& text) {
     const std::string url = Settings::CheckinURL();
     C_HttpTransfer transfer;
     transfer.request.m_pszUrl = url.c_str();
@@ -194,6 +234,7 @@ StepEnd PostRequest(const CheckinRequest& request, std::unique_ptr<char[]>& text
     transfer.request.m_bPost = true;
     transfer.request.m_pBody = request.body.data();
     transfer.request.m_cbBody = static_cast<DWORD>(request.body.size());
+    if (exchange.Required()) transfer.request.m_pszAnswerHeader = kSignatureHeader;
     transfer.SetToMemory(true);
     const unsigned sent = transfer.Transfer();
     if (sent == TRANSFER_HTTP_ERROR) return Ended(1, ZULERR_CHECKIN_BAD_SERVER_RESPONSE);
@@ -202,6 +243,7 @@ StepEnd PostRequest(const CheckinRequest& request, std::unique_ptr<char[]>& text
     const char* bytes = nullptr;
     DWORD length = 0;
     if (transfer.GetMemoryResult(&bytes, &length) != TRANSFER_OK) return Ended(1, ZULERR_FAILED);
+    if (const StepEnd end = CheckSignature(exchange, transfer, bytes, length)) return end;
     text.reset(new (std::nothrow) char[length + 1]);
     if (!text) return Ended(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
     std::memcpy(text.get(), bytes, length);
@@ -250,9 +292,12 @@ CheckinOutcome RunCheckin(I_ZULManager* manager, CheckinState& state, ComPtr<I_R
 
     std::string machineGuid;
     if (const StepEnd end = ReadMachineId(machineGuid)) return *end;
+    SignedExchange exchange;
+    exchange.key = ReadPublisherKey();
+    if (const StepEnd end = MakeNonce(exchange)) return *end;
     CheckinRequest request;
-    if (const StepEnd end = BuildRequest(manager, machineGuid, state, request)) return *end;
+    if (const StepEnd end = BuildRequest(manager, machineGuid, exchange.nonce, state, request)) return *end;
     std::unique_ptr<char[]> text;
-    if (const StepEnd end = PostRequest(request, text)) return *end;
+    if (const StepEnd end = PostRequest(request, exchange, text)) return *end;
     return TakeAnswer(manager, request, text.get(), state, answer);
 }

@@ -48,12 +48,35 @@ uint32_t C_OutcomeClock::ElapsedMs() const noexcept {
     return ms > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(ms);
 }
 
+namespace {
+
+// The log file named by "LogFile"; false when there is none.
+bool LogFilePath(char (&path)[MAX_PATH]) {
+    return RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kLogFile, path, sizeof path) == ERROR_SUCCESS &&
+           path[0];
+}
+
+}  // namespace
+
+void LogFinding(const char* what, const char* subject, const char* detail) noexcept {
+    char path[MAX_PATH] = {};
+    if (!LogFilePath(path)) return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    try {
+        std::string text = detail ? detail : "";
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        AppendLine(path, DiagnosticLogLine(now, what ? what : "-", subject, text) + "\r\n");
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
+
 void LogOutcome(const char* what, const char* subject, HRESULT hr, uint32_t ret, const C_OutcomeClock& clock) noexcept {
     const uint32_t elapsed = clock.ElapsedMs();
     char path[MAX_PATH] = {};
-    if (RegReadValue(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, ProductKeys::kLogFile, path, sizeof path) != ERROR_SUCCESS ||
-        !path[0])
-        return;
+    if (!LogFilePath(path)) return;
     char codes[80];
     std::snprintf(codes, sizeof codes, "hr=0x%08lX ret=%u ms=%u ", static_cast<unsigned long>(hr), ret, elapsed);
     SYSTEMTIME now;

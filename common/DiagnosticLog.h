@@ -24,3 +24,7 @@ private:
 // and result code, and how long it took since clock was made.
 void LogOutcome(const char* what, const char* subject, HRESULT hr, uint32_t ret, const C_OutcomeClock& clock) noexcept;
 
+// A finding that explains an outcome, logged before it (a refused check-in answer, a file set
+// whose bytes are not the ones named), e.g.:
+//   2026-12-08 07:31:02 sha256 mismatch {8B1A44C0-...} expected=9f86... got=60d1...
+void LogFinding(const char* what, const char* subject, const char* detail) noexcept;

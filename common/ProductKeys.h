@@ -23,6 +23,8 @@ constexpr char kMachineGuid[] = "MachineGuid";
 constexpr char kInstalledItems[] = "InstalledItems";
 // Names the diagnostic log file; absent means no log.
 constexpr char kLogFile[] = "LogFile";
+// The pinned publisher key: when set, only check-in answers signed with it are taken.
+constexpr char kPublisherKey[] = "PublisherKey";
 }  // namespace ProductKeys
 
 namespace ProductIds {

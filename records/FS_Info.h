@@ -13,6 +13,9 @@ constexpr char kName[] = "Name";
 constexpr char kSourceURL[] = "SourceURL";
 constexpr char kLocalPath[] = "LocalPath";
 constexpr char kFlags[] = "Flags";
+// SHA-256 of the recorded archive (64 lower-case hexadecimal digits), set when it was checked
+// against the digest its FileSet block named; empty when the archive was fetched unchecked.
+constexpr char kSha256[] = "SHA256";
 }  // namespace FileSetProps
 
 class FS_Info final : public ComObject<I_FS_Info> {

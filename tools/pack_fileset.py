@@ -7,8 +7,12 @@ kept in the member names). Both cabinets are made with gcab, MSZIP-compressed un
 asks for the payload's files to be stored as they are.
 
     pack_fileset.py DIRECTORY --guid GUID --name NAME [--flags N] [--store] -o OUT.FileSet
+
+It prints the archive's size and, on a line of its own, its SHA-256 as the FileSet block's
+"SHA256=" line, ready to go into a check-in answer.
 """
 import argparse
+import hashlib
 import os
 import re
 import shutil
@@ -120,7 +124,16 @@ def main(argv):
         print(f"pack_fileset: {error}", file=sys.stderr)
         return 1
     print(f"{args.output}: {count} files, {total} bytes")
+    print(f"SHA256={file_sha256(args.output)}")
     return 0
+
+
+def file_sha256(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as handle:
+        for piece in iter(lambda: handle.read(1 << 20), b""):
+            digest.update(piece)
+    return digest.hexdigest()
 
 
 if __name__ == "__main__":

@@ -89,16 +89,33 @@ void C_HttpTransfer::FreeMemoryBuffer() {
 
 unsigned C_HttpTransfer::Transfer() {
     report.m_bProxyRetried = false;
-    unsigned result = RunExchange();
-    if (result == TRANSFER_SEND_FAILED && TryProxyFallback()) result = RunExchange();
+    report.m_bAnswerHeaderFound = false;
+    report.m_sAnswerHeader.clear();
+    if (!request.m_pszUrl) return TRANSFER_BAD_URL;
+    unsigned result = FollowSecureRedirects();
+    if (result == TRANSFER_SEND_FAILED && TryProxyFallback()) result = FollowSecureRedirects();
     m_pChunk.reset();
     report.m_bRangeGiven = false;
     return result;
 }
 
-unsigned C_HttpTransfer::RunExchange() {
+// An https exchange never follows a redirect on its own: the system would follow one to plain
+// http as well. It follows those that stay on https here, and refuses any other.
+unsigned C_HttpTransfer::FollowSecureRedirects() {
+    std::string url = request.m_pszUrl;
+    for (int hop = 0;; ++hop) {
+        std::string location;
+        const unsigned result = RunExchange(url, location);
+        if (location.empty()) return result;
+        if (!IsSecureUrl(location.c_str())) return TRANSFER_INSECURE_REDIRECT;
+        if (hop == kMaxSecureRedirects) return TRANSFER_TOO_MANY_REDIRECTS;
+        url = location;
+    }
+}
+
+unsigned C_HttpTransfer::RunExchange(const std::string& target, std::string& location) {
     UrlParts url;
-    if (!request.m_pszUrl || !SplitUrl(request.m_pszUrl, url)) return TRANSFER_BAD_URL;
+    if (!SplitUrl(target.c_str(), url)) return TRANSFER_BAD_URL;
     if (request.m_nPortOverride) {
         if (request.m_nPortOverride > kMaxTcpPort) return TRANSFER_BAD_URL;
         url.port = request.m_nPortOverride;
@@ -109,13 +126,18 @@ unsigned C_HttpTransfer::RunExchange() {
     }
     if (unsigned result = OpenRoot()) return Finish(result);
     if (unsigned result = Connect(url.host, url.port)) return Finish(result);
-    if (unsigned result = OpenRequest(url.path, url.host, rangeHeader)) return Finish(result);
+    if (unsigned result = OpenRequest(url, rangeHeader)) return Finish(result);
 
     if (!HttpSendRequestA(m_hRequest.get(), nullptr, 0, const_cast<void*>(request.m_pBody), request.m_cbBody)) {
         report.m_dwLastError = GetLastError();
         return Finish(TRANSFER_SEND_FAILED);
     }
     if (unsigned result = ReadStatus()) return Finish(result);
+    if (url.secure) {
+        if (unsigned result = ReadRedirect(url, location)) return Finish(result);
+        if (!location.empty()) return Finish(TRANSFER_OK);
+    }
+    ReadAnswerHeader();
     return Finish(ReadBody());
 }
 
@@ -179,9 +201,13 @@ unsigned C_HttpTransfer::Connect(const std::string& host, uint32_t port) {
     return TRANSFER_OK;
 }
 
-unsigned C_HttpTransfer::OpenRequest(const std::string& path, const std::string& host,
-                                     const std::string& rangeHeader) {
+unsigned C_HttpTransfer::OpenRequest(const UrlParts& url, const std::string& rangeHeader) {
+    const std::string& path = url.path;
+    const std::string& host = url.host;
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
+    // TLS with the system's certificate checks, none of them switched off; redirects are
+    // followed by FollowSecureRedirects, which keeps them on https.
+    if (url.secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (!request.m_bUseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     // A body that goes into a file is kept there: a second copy in the Internet cache would double
     // the disk writes and the space of every file set (the cache may still answer a request).

@@ -19,6 +19,7 @@
 #include "transfer/TransferEnvironment.h"
 #include "transfer/TransferRateMeter.h"
 #include "transfer/TransferResult.h"
+#include "transfer/UrlSplit.h"
 
 class C_HttpTransfer;
 class C_OverlappedFileWriter;
@@ -38,6 +39,10 @@ constexpr uint32_t kAssumedContentLength = 32768;  // expected size when the ans
 constexpr uint32_t kResumeRangeEnd = 2147483647;
 // Largest answer collected in memory; a larger one ends with TRANSFER_OUT_OF_MEMORY.
 constexpr uint64_t kMaxMemoryBody = 64ull * 1024 * 1024;
+// Redirects an https exchange follows itself (only to https addresses).
+constexpr int kMaxSecureRedirects = 5;
+// Longest answer header kept for the caller (request.m_pszAnswerHeader).
+constexpr DWORD kMaxAnswerHeader = 4096;
 
 class C_HttpTransfer {
 public:
@@ -79,6 +84,8 @@ public:
         double m_dHistMean = 0.0;
         double m_dHistVariation = 99999.0;
         DWORD m_cbChunk = 0;  // 0 = by mode (see kDefaultChunkSize); the transfer then stores its choice
+        // The name (without ":") of an answer header to keep in report.m_sAnswerHeader.
+        const char* m_pszAnswerHeader = nullptr;
     } request;
 
     // What the transfer reports, during (for the progress callback) and after Transfer().
@@ -94,14 +101,19 @@ public:
         bool m_bRangeGiven = false;
         DWORD m_dwStatus = 0;
         DWORD m_dwLastError = 0;
+        bool m_bAnswerHeaderFound = false;
+        std::string m_sAnswerHeader;
     } report;
 
 private:
-    unsigned RunExchange();
+    unsigned FollowSecureRedirects();
+    unsigned RunExchange(const std::string& url, std::string& location);
+    unsigned ReadRedirect(const UrlParts& url, std::string& location);
+    void ReadAnswerHeader();
     unsigned PrepareResume(std::string& rangeHeader);
     unsigned OpenRoot();
     unsigned Connect(const std::string& host, uint32_t port);
-    unsigned OpenRequest(const std::string& path, const std::string& host, const std::string& rangeHeader);
+    unsigned OpenRequest(const UrlParts& url, const std::string& rangeHeader);
     unsigned AddHeader(const std::string& header);
     unsigned ReadStatus();
     unsigned ReadAnswerHeaders();

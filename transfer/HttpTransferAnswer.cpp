@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "transfer/HttpHeaderText.h"
 #include "transfer/OverlappedFileWriter.h"
@@ -49,6 +51,33 @@ unsigned C_HttpTransfer::ReadStatus() {
     }
     report.m_dwStatus = status;
     return IsErrorStatus(status) ? TRANSFER_HTTP_ERROR : TRANSFER_OK;
+}
+
+unsigned C_HttpTransfer::ReadRedirect(const UrlParts& url, std::string& location) {
+    const DWORD status = report.m_dwStatus;
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) return TRANSFER_OK;
+    char text[INTERNET_MAX_URL_LENGTH + 1] = {};
+    DWORD error = 0;
+    if (!QueryHeaderText(m_hRequest.get(), HTTP_QUERY_LOCATION, text, sizeof(text), error) || !text[0]) {
+        // A redirect without a place to go: refused like one that leaves https.
+        location = "-";
+        return TRANSFER_OK;
+    }
+    // A location on the same server keeps its scheme, host and port.
+    location = text[0] == '/' ? "https://" + url.host + ":" + std::to_string(url.port) + text : std::string(text);
+    return TRANSFER_OK;
+}
+
+void C_HttpTransfer::ReadAnswerHeader() {
+    if (!request.m_pszAnswerHeader) return;
+    // The buffer names the header on the way in and holds its value on the way out.
+    std::string buffer(request.m_pszAnswerHeader);
+    buffer.resize(kMaxAnswerHeader + 1, '\0');
+    DWORD length = kMaxAnswerHeader;
+    if (!HttpQueryInfoA(m_hRequest.get(), HTTP_QUERY_CUSTOM, buffer.data(), &length, nullptr)) return;
+    buffer.resize(length < kMaxAnswerHeader ? length : kMaxAnswerHeader);
+    report.m_bAnswerHeaderFound = true;
+    report.m_sAnswerHeader = std::move(buffer);
 }
 
 unsigned C_HttpTransfer::ReadAnswerHeaders() {

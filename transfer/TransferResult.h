@@ -27,4 +27,6 @@ enum TransferResult : unsigned {
     TRANSFER_RESUME_TO_MEMORY = 21,
     TRANSFER_BAD_RANGE = 22,
     TRANSFER_SEEK_FAILED = 23,
+    TRANSFER_INSECURE_REDIRECT = 24,  // an https exchange redirected to anything but https
+    TRANSFER_TOO_MANY_REDIRECTS = 25,
 };

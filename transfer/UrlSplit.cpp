@@ -23,6 +23,16 @@ bool ParsePort(const std::string& text, uint32_t& port) {
 
 }  // namespace
 
+bool IsSecureUrl(const char* url) {
+    constexpr char kSecureScheme[] = "https://";
+    if (!url) return false;
+    for (size_t i = 0; i < sizeof kSecureScheme - 1; ++i) {
+        const char c = url[i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kSecureScheme[i]) return false;
+    }
+    return true;
+}
+
 bool SplitUrl(const char* url, UrlParts& out) {
     if (!url || !url[0]) return false;
     const char* slashes = std::strstr(url + 1, "//");
@@ -36,9 +46,11 @@ bool SplitUrl(const char* url, UrlParts& out) {
     const char* hostEnd = colon ? colon : authorityEnd;
     if (hostEnd == authority) return false;
 
-    uint32_t port = kDefaultHttpPort;
+    const bool secure = IsSecureUrl(url);
+    uint32_t port = secure ? kDefaultHttpsPort : kDefaultHttpPort;
     if (colon && !ParsePort(std::string(colon + 1, authorityEnd), port)) return false;
 
+    out.secure = secure;
     out.host.assign(authority, hostEnd);
     out.port = port;
     out.path.assign(pathStart ? pathStart : "");

@@ -51,6 +51,18 @@ TEST(SplitUrl, SchemeIsIgnoredAndColonsAfterTheHostBelongToThePath) {
     EXPECT_EQ(p.port, 90u);
 }
 
+TEST(SplitUrl, HttpsInAnyCaseIsSecureOnPort443UnlessNamed) {
+    UrlParts p = Split("HTTPS://localhost/zulm/channelcheckin.asp");
+    EXPECT_TRUE(p.secure);
+    EXPECT_EQ(p.host, "localhost");
+    EXPECT_EQ(p.port, 443u);
+    p = Split("https://localhost:8443/a");
+    EXPECT_TRUE(p.secure);
+    EXPECT_EQ(p.port, 8443u);
+    EXPECT_FALSE(Split("http://localhost/a").secure);
+    EXPECT_FALSE(Split("xhttps://localhost/a").secure);
+}
+
 TEST(SplitUrl, RefusesWhatCannotBeSplit) {
     EXPECT_TRUE(Refused(nullptr));
     EXPECT_TRUE(Refused(""));

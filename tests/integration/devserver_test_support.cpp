@@ -23,19 +23,26 @@ std::string JsonText(const std::string& text) {
 
 std::string Ok200(const std::string& body) { return "{\"status\": 200, \"body\": \"" + JsonText(body) + "\"}"; }
 
-DevServer::DevServer() {
-    const std::string state = Environment("ZUL_DEVSERVER_STATE");
+DevServer::DevServer() { Open(Environment("ZUL_DEVSERVER_STATE")); }
+
+DevServer::DevServer(const std::string& unixStateDir, bool secure) {
+    Open(unixStateDir);
+    if (secure && Running()) m_base = "https://localhost:" + m_port;
+}
+
+void DevServer::Open(const std::string& state) {
     if (state.empty()) return;
     m_stateDir = WindowsPathOf(state);
     m_port = ReadFileText(m_stateDir + "\\port");
+    m_base = "http://127.0.0.1:" + m_port;
     for (const char* name : {"requests.log", "script.json", "catalogue.txt"}) DeleteFileA((m_stateDir + "\\" + name).c_str());
 }
 
-void DevServer::PointManagerAt() const {
-    WriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, "CheckinURL", "http://127.0.0.1:" + m_port + "/zulm/channelcheckin.asp");
-}
+void DevServer::PointManagerAt() const { WriteString(HKEY_LOCAL_MACHINE, ProductKeys::kZUL, "CheckinURL", CheckinUrl()); }
 
-std::string DevServer::FileUrl(const std::string& relative) const { return "http://127.0.0.1:" + m_port + "/files/" + relative; }
+std::string DevServer::FileUrl(const std::string& relative) const { return m_base + "/files/" + relative; }
+
+std::string DevServer::PublisherKey() const { return ReadFileText(m_stateDir + "\\publisher.key"); }
 
 bool DevServer::ScriptJson(const std::string& json) const { return WriteFileBytes(m_stateDir + "\\script.json", json); }
 

@@ -22,6 +22,9 @@ class DevServer {
 public:
     // Reads the state directory and port; forgets earlier requests, script and catalogue.
     DevServer();
+    // The same for another server's state directory (a Unix path); a secure one is reached
+    // over https by the name "localhost", which its certificate names.
+    DevServer(const std::string& unixStateDir, bool secure);
     bool Running() const { return !m_port.empty(); }
     // Makes the manager check in with this server ("CheckinURL").
     void PointManagerAt() const;
@@ -36,9 +39,14 @@ public:
     bool Script(const std::vector<std::string>& bodies) const;
     // The check-in request bodies received, oldest first.
     std::vector<std::string> Requests() const;
+    // The public key text of a signing server ("PublisherKey"); empty for one that does not sign.
+    std::string PublisherKey() const;
+    std::string CheckinUrl() const { return m_base + "/zulm/channelcheckin.asp"; }
 
 private:
-    std::string m_stateDir, m_port;
+    void Open(const std::string& unixStateDir);
+
+    std::string m_stateDir, m_port, m_base;
 };
 
 // A registered manager with no other records (running managers stopped, "Software\Tessary"

@@ -15,8 +15,19 @@ State directory (--state DIR):
                  CheckinResult block is put in front unless the text has one); without it the
                  answer is a plain CheckinResult with status "ok"
   served.log     every file request: method, path, Range header (appended)
+  publisher.key  with --key: the public key text a client pins as "PublisherKey"
+
+Signing (--key PEM, an ECDSA P-256 private key): a check-in request that ends with
+"&nonce=" and 32 hexadecimal digits gets the header "X-ZUL-Signature": base64 of the
+64-byte r||s signature over SHA-256 of the nonce, "\n" and the answer body as sent.
+A scripted answer may ask for a fault: "signature": "omit" (no header), "tamper" (one
+body byte changed after signing) or "replay" (the body and signature of the previous
+signed answer, made for another nonce).
+
+TLS (--tls-cert PEM --tls-key PEM): the server speaks https only.
 """
 import argparse
+import base64
 import json
 import os
 import re
@@ -26,6 +37,7 @@ import threading
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 CHECKIN_PATH = "/zulm/channelcheckin.asp"
+NONCE_RE = re.compile(rb"&nonce=([0-9A-Fa-f]{32})$")
 DEFAULT_RESULT = "CheckinResult\r\n{\r\nStatus=ok\r\nInterval=1440\r\n}\r\n"
 
 
@@ -65,6 +77,29 @@ def catalogue_answer(state):
     return DEFAULT_RESULT + text
 
 
+class Signer:
+    """Signs answers with the publisher's private key (python3-cryptography)."""
+
+    def __init__(self, pem_path):
+        from cryptography.hazmat.primitives import hashes, serialization
+        from cryptography.hazmat.primitives.asymmetric import ec, utils
+        with open(pem_path, "rb") as f:
+            self.key = serialization.load_pem_private_key(f.read(), password=None)
+        if not isinstance(self.key, ec.EllipticCurvePrivateKey) or self.key.curve.name != "secp256r1":
+            raise SystemExit("--key: not an ECDSA P-256 private key")
+        self._hashes, self._ec, self._utils = hashes, ec, utils
+        point = self.key.public_key().public_bytes(serialization.Encoding.X962,
+                                                   serialization.PublicFormat.UncompressedPoint)
+        self.public_text = base64.b64encode(point).decode()
+        self.last = None  # (body, signature) of the previous signed answer
+        self.lock = threading.Lock()
+
+    def sign(self, nonce, body):
+        der = self.key.sign(nonce + b"\n" + body, self._ec.ECDSA(self._hashes.SHA256()))
+        r, s = self._utils.decode_dss_signature(der)
+        return base64.b64encode(r.to_bytes(32, "big") + s.to_bytes(32, "big")).decode()
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
@@ -83,9 +118,29 @@ class Handler(BaseHTTPRequestHandler):
         self.append("requests.log", body.decode("latin-1"))
         scripted = self.server.script.next()
         if scripted is None:
-            return self.answer(200, catalogue_answer(self.server.state).encode("latin-1"))
-        return self.answer(int(scripted.get("status", 200)), scripted.get("body", "").encode("latin-1"),
-                           chunked=bool(scripted.get("chunked")), close_after=scripted.get("close_after"))
+            scripted = {"status": 200, "body": catalogue_answer(self.server.state)}
+        answer = scripted.get("body", "").encode("latin-1")
+        signature = self.signature(body, answer, scripted.get("signature"))
+        if signature and signature[0] is not None:
+            answer = signature[0]
+        return self.answer(int(scripted.get("status", 200)), answer, chunked=bool(scripted.get("chunked")),
+                           close_after=scripted.get("close_after"), signature=signature and signature[1])
+
+    def signature(self, request, answer, fault):
+        """(body to send instead or None, header value) for a request with a nonce, else None."""
+        signer = self.server.signer
+        match = NONCE_RE.search(request)
+        if signer is None or match is None or fault == "omit":
+            return None
+        with signer.lock:
+            if fault == "replay" and signer.last is not None:
+                return signer.last
+            header = signer.sign(match.group(1), answer)
+            signer.last = (answer, header)
+        if fault == "tamper" and answer:
+            answer = bytes([answer[0] ^ 0x20]) + answer[1:]
+            return (answer, header)
+        return (None, header)
 
     def do_GET(self):
         self.serve_file(head=False)
@@ -133,9 +188,11 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.write(chunk)
                 left -= len(chunk)
 
-    def answer(self, status, body, chunked=False, close_after=None):
+    def answer(self, status, body, chunked=False, close_after=None, signature=None):
         self.send_response(status)
         self.send_header("Content-Type", "text/plain")
+        if signature:
+            self.send_header("X-ZUL-Signature", signature)
         if chunked:
             self.send_header("Transfer-Encoding", "chunked")
         else:
@@ -160,6 +217,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--state", required=True, help="state directory")
     parser.add_argument("--port", type=int, default=0, help="port (0: any free one)")
+    parser.add_argument("--key", help="ECDSA P-256 private key (PEM) that signs answers to requests with a nonce")
+    parser.add_argument("--tls-cert", help="certificate chain (PEM): serve https")
+    parser.add_argument("--tls-key", help="private key of --tls-cert (PEM)")
     args = parser.parse_args()
     os.makedirs(os.path.join(args.state, "files"), exist_ok=True)
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
@@ -167,6 +227,15 @@ def main():
     server.state = args.state
     server.script = Script(os.path.join(args.state, "script.json"))
     server.log_lock = threading.Lock()
+    server.signer = Signer(args.key) if args.key else None
+    if server.signer:
+        with open(os.path.join(args.state, "publisher.key"), "w") as f:
+            f.write(server.signer.public_text)
+    if args.tls_cert:
+        import ssl
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.tls_cert, args.tls_key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     with open(os.path.join(args.state, "port"), "w") as f:
         f.write(str(server.server_address[1]))
     server.serve_forever()
