@@ -1,0 +1,211 @@
+#include "server/SqlStore.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace {
+
+constexpr int kConflictRetries = 8;
+
+// Each step brings the schema from its index to the next version; BIGINT and TEXT read the
+// same in both databases.
+const char* const kUpgrades[] = {
+    "CREATE TABLE catalogue(guid TEXT PRIMARY KEY, type TEXT NOT NULL, position BIGINT NOT NULL,"
+    " published BIGINT NOT NULL, block TEXT NOT NULL);"
+    "CREATE TABLE machines(guid TEXT PRIMARY KEY, first_seen BIGINT NOT NULL, last_seen BIGINT NOT NULL,"
+    " clversion TEXT NOT NULL, checkins BIGINT NOT NULL);"
+    "CREATE TABLE subscriptions(machine TEXT NOT NULL, channel TEXT NOT NULL, distid TEXT NOT NULL,"
+    " PRIMARY KEY(machine, channel));"
+    "CREATE TABLE installs(machine TEXT NOT NULL, item TEXT NOT NULL, channel TEXT NOT NULL,"
+    " reported BIGINT NOT NULL, PRIMARY KEY(machine, item));"
+    "CREATE TABLE deliveries(machine TEXT NOT NULL, channel TEXT NOT NULL, sent_version TEXT,"
+    " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
+    " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel));"
+    "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);"
+    "CREATE INDEX checkins_day ON checkins(day);"
+    "CREATE INDEX installs_item ON installs(item);",
+};
+
+std::string Text(const std::optional<std::string>& value) { return value ? *value : std::string(); }
+int64_t Number(const std::optional<std::string>& value) { return value && !value->empty() ? std::stoll(*value) : 0; }
+
+std::string DayOf(int64_t now) {
+    const std::time_t t = static_cast<std::time_t>(now);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char day[16];
+    std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+    return day;
+}
+
+}  // namespace
+
+int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
+
+SqlStore::SqlStore(ConnectionFactory connect) : m_connect(std::move(connect)) {
+    std::unique_ptr<SqlConnection> connection = m_connect();
+    Upgrade(*connection);
+    Release(std::move(connection));
+}
+
+void SqlStore::Upgrade(SqlConnection& connection) {
+    connection.Begin();
+    try {
+        connection.LockSchema();
+        connection.Exec("CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT NOT NULL)");
+        const auto rows = connection.Query("SELECT value FROM meta WHERE key = 'schema_version'");
+        int version = rows.empty() ? 0 : static_cast<int>(Number(rows[0][0]));
+        if (version > SchemaVersion())
+            throw StoreError("the database has schema version " + std::to_string(version) + ", newer than this program's " +
+                             std::to_string(SchemaVersion()));
+        for (; version < SchemaVersion(); ++version) connection.Exec(kUpgrades[version]);
+        connection.Exec("INSERT INTO meta(key, value) VALUES('schema_version', $1) ON CONFLICT(key) DO UPDATE SET value = excluded.value",
+                        {std::to_string(version)});
+        connection.Exec("INSERT INTO meta(key, value) VALUES('catalogue_revision', '0') ON CONFLICT(key) DO NOTHING");
+        connection.Commit();
+    } catch (...) {
+        connection.Rollback();
+        throw;
+    }
+}
+
+std::unique_ptr<SqlConnection> SqlStore::Acquire() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_idle.empty()) {
+            auto connection = std::move(m_idle.back());
+            m_idle.pop_back();
+            return connection;
+        }
+    }
+    return m_connect();
+}
+
+void SqlStore::Release(std::unique_ptr<SqlConnection> connection) {
+    std::lock_guard lock(m_mutex);
+    m_idle.push_back(std::move(connection));
+}
+
+template <typename Work>
+auto SqlStore::InTransaction(Work work) {
+    for (int attempt = 1;; ++attempt) {
+        std::unique_ptr<SqlConnection> connection = Acquire();
+        try {
+            connection->Begin();
+            auto result = work(*connection);
+            connection->Commit();
+            Release(std::move(connection));
+            return result;
+        } catch (const StoreConflict&) {
+            connection->Rollback();
+            Release(std::move(connection));
+            if (attempt == kConflictRetries) throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5));
+        } catch (const StoreError&) {
+            // The connection may be broken: it is dropped, not pooled.
+            connection->Rollback();
+            throw;
+        }
+    }
+}
+
+void SqlStore::ImportCatalogue(const std::vector<CatalogueBlock>& blocks) {
+    InTransaction([&](SqlConnection& sql) {
+        sql.Exec("UPDATE catalogue SET published = 0");
+        int64_t position = 0;
+        for (const CatalogueBlock& block : blocks)
+            sql.Exec("INSERT INTO catalogue(guid, type, position, published, block) VALUES($1, $2, $3, 1, $4)"
+                     " ON CONFLICT(guid) DO UPDATE SET type = excluded.type, position = excluded.position,"
+                     " published = 1, block = excluded.block",
+                     {block.guid, block.type, position++, block.Text()});
+        sql.Exec("UPDATE meta SET value = $1 WHERE key = 'catalogue_revision'",
+                 {std::to_string(Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]) + 1)});
+        return 0;
+    });
+}
+
+int64_t SqlStore::CatalogueRevision() {
+    return InTransaction([](SqlConnection& sql) {
+        return Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]);
+    });
+}
+
+StoredCatalogue SqlStore::LoadCatalogue() {
+    return InTransaction([](SqlConnection& sql) {
+        StoredCatalogue stored;
+        stored.revision = Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]);
+        for (const SqlRow& row : sql.Query("SELECT block FROM catalogue WHERE published = 1 ORDER BY position"))
+            stored.blocks.push_back(Text(row[0]));
+        return stored;
+    });
+}
+
+CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+    const std::string day = DayOf(now);
+    return InTransaction([&](SqlConnection& sql) {
+        CheckinRecorded recorded;
+        const std::string& machine = form.machine;
+        sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
+                 " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
+                 " checkins = machines.checkins + 1",
+                 {machine, now, form.clversion});
+        sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {machine});
+        for (const ListedChannel& channel : form.channels)
+            sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
+                     " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
+                     {machine, channel.guid, channel.distId});
+        for (const ReportedInstall& install : form.installed) {
+            if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
+            recorded.newInstalls += static_cast<int>(
+                sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
+                         " ON CONFLICT(machine, item) DO NOTHING",
+                         {machine, install.item, install.channel, now}));
+        }
+        sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
+                 " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
+                 " WHERE machine = $1 AND pending = 1",
+                 {machine});
+        MachineState state;
+        for (const SqlRow& row : sql.Query("SELECT channel, confirmed_version, subscribe_confirmed FROM deliveries WHERE machine = $1", {machine}))
+            state.deliveries[Text(row[0])] = ChannelDelivery{row[1], Number(row[2]) != 0};
+        for (const SqlRow& row : sql.Query("SELECT item FROM installs WHERE machine = $1", {machine}))
+            state.installed.insert(Text(row[0]));
+        for (const DeliveryRecord& delivery : planner(state))
+            sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
+                     " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
+                     " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
+                     {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
+        sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {day, now});
+        return recorded;
+    });
+}
+
+ReportData SqlStore::Report(int64_t now) {
+    return InTransaction([&](SqlConnection& sql) {
+        ReportData report;
+        const auto machines = sql.Query(
+            "SELECT COUNT(*), COALESCE(SUM(CASE WHEN last_seen >= $1 THEN 1 ELSE 0 END), 0) FROM machines", {now - 86400});
+        report.machines = Number(machines[0][0]);
+        report.machinesLastDay = Number(machines[0][1]);
+        for (const SqlRow& row : sql.Query("SELECT channel, distid, COUNT(*) FROM subscriptions GROUP BY channel, distid ORDER BY channel, distid"))
+            report.subscriptions.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
+        for (const SqlRow& row : sql.Query("SELECT item, COUNT(*) FROM installs GROUP BY item ORDER BY item"))
+            report.installsByItem.push_back({Text(row[0]), "", Number(row[1])});
+        for (const SqlRow& row : sql.Query(
+                 "SELECT i.item, COALESCE(s.distid, ''), COUNT(*) FROM installs i LEFT JOIN subscriptions s"
+                 " ON s.machine = i.machine AND s.channel = i.channel GROUP BY i.item, COALESCE(s.distid, '') ORDER BY 1, 2"))
+            report.installsByItemDistId.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
+        for (const SqlRow& row : sql.Query("SELECT day, COUNT(*) FROM checkins GROUP BY day ORDER BY day"))
+            report.checkinsPerDay.push_back({Text(row[0]), Number(row[1])});
+        return report;
+    });
+}
+
+bool SqlStore::Healthy() noexcept {
+    try {
+        return InTransaction([](SqlConnection& sql) { return !sql.Query("SELECT 1").empty(); });
+    } catch (...) {
+        return false;
+    }
+}
