@@ -4,6 +4,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <array>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
@@ -23,6 +24,8 @@ using tcp = net::ip::tcp;
 namespace {
 
 constexpr auto kIdleTimeout = std::chrono::seconds(30);
+constexpr auto kLingerTimeout = std::chrono::seconds(2);
+constexpr size_t kLingerBytes = 4 * kCheckinBodyLimit;
 constexpr std::string_view kFilesPrefix = "/files/";
 constexpr std::string_view kServerName = "zulserver";
 
@@ -129,6 +132,7 @@ http::message_generator Handle(Context& context, const http::request<http::strin
     if (target == kCheckinPath) {
         if (method != http::verb::post) {
             context.log.Write("400 wrong method for the check-in path");
+            context.metrics.CountCheckin(CheckinOutcome::BadRequest, 0);
             return TextResponse(http::status::bad_request, version, keepAlive, "check-in needs POST\n");
         }
         const std::string_view host(request[http::field::host].data(), request[http::field::host].size());
@@ -194,14 +198,26 @@ private:
         Read();
     }
 
+    // Ends the connection after the answer; what the client still sends (the rest of a refused
+    // body) is read and dropped for a short while, so that it reads the answer instead of a reset.
     void Close() {
         beast::error_code ignored;
         m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        m_stream.expires_after(kLingerTimeout);
+        Drain(0);
+    }
+
+    void Drain(size_t drained) {
+        if (drained > kLingerBytes) return;
+        m_stream.async_read_some(net::buffer(m_discard), [self = shared_from_this(), drained](beast::error_code ec, size_t read) {
+            if (!ec) self->Drain(drained + read);
+        });
     }
 
     beast::tcp_stream m_stream;
     beast::flat_buffer m_buffer;
     std::optional<http::request_parser<http::string_body>> m_parser;
+    std::array<char, 16384> m_discard;
     Context& m_context;
 };
 
