@@ -69,6 +69,19 @@ http::response<http::string_body> TextResponse(http::status status, unsigned ver
 }
 
 http::message_generator FileResponse(const Context& context, const http::request<http::string_body>& request,
+                                     std::string_view name);
+
+// A file request, answered and written to the access log with its status and range.
+http::message_generator LoggedFileResponse(Context& context, const http::request<http::string_body>& request,
+                                           std::string_view name) {
+    const std::string range(request[http::field::range]);
+    http::message_generator response = FileResponse(context, request, name);
+    context.log.Write(std::string(http::to_string(request.method())) + " " + std::string(kFilesPrefix) + std::string(name) +
+                      (range.empty() ? "" : " (" + range + ")"));
+    return response;
+}
+
+http::message_generator FileResponse(const Context& context, const http::request<http::string_body>& request,
                                      std::string_view name) {
     const unsigned version = request.version();
     const bool keepAlive = request.keep_alive();
@@ -151,7 +164,7 @@ http::message_generator Handle(Context& context, const http::request<http::strin
                             healthy ? "ok\n" : "store unavailable\n");
     }
     if (get && !context.settings.filesDir.empty() && target.substr(0, kFilesPrefix.size()) == kFilesPrefix)
-        return FileResponse(context, request, target.substr(kFilesPrefix.size()));
+        return LoggedFileResponse(context, request, target.substr(kFilesPrefix.size()));
     context.log.Write(std::string(http::to_string(method)) + " 400 unknown path");
     return TextResponse(http::status::bad_request, version, keepAlive, "unknown path\n");
 }
