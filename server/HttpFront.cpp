@@ -135,7 +135,17 @@ http::message_generator FileResponse(const Context& context, const http::request
     return response;
 }
 
-http::message_generator Handle(Context& context, const http::request<http::string_body>& request) {
+// The address clients reached this server by: the Host header, with the port the connection
+// came in on when the header names none (some clients leave a non-default port out).
+std::string ReachedHost(std::string_view header, unsigned short localPort) {
+    const size_t bracket = header.rfind(']');
+    const size_t colon = header.rfind(':');
+    const bool hasPort = colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket);
+    if (header.empty() || hasPort || localPort == 80) return std::string(header);
+    return std::string(header) + ":" + std::to_string(localPort);
+}
+
+http::message_generator Handle(Context& context, const http::request<http::string_body>& request, unsigned short localPort) {
     const unsigned version = request.version();
     const bool keepAlive = request.keep_alive();
     const std::string_view target(request.target().data(), request.target().size());
@@ -148,9 +158,9 @@ http::message_generator Handle(Context& context, const http::request<http::strin
             context.metrics.CountCheckin(CheckinOutcome::BadRequest, 0);
             return TextResponse(http::status::bad_request, version, keepAlive, "check-in needs POST\n");
         }
-        const std::string_view host(request[http::field::host].data(), request[http::field::host].size());
+        const std::string host = ReachedHost(request[http::field::host], localPort);
         const CheckinReply reply = context.service.Checkin(request.body(), host, Now());
-        context.log.Write("POST " + std::string(kCheckinPath) + " " + std::to_string(reply.status) +
+        context.log.Write("POST " + std::string(kCheckinPath) + " (Host: " + std::string(request[http::field::host]) + ") " + std::to_string(reply.status) +
                           " items=" + std::to_string(reply.items) + " channels=" + std::to_string(reply.channels));
         auto response = TextResponse(static_cast<http::status>(reply.status), version, keepAlive, reply.body);
         if (!reply.signature.empty()) response.set("X-ZUL-Signature", reply.signature);
@@ -197,7 +207,8 @@ private:
                               tooLarge ? "request body over 1 MiB\n" : "malformed HTTP request\n"));
             return;
         }
-        Send(Handle(m_context, m_parser->get()));
+        beast::error_code ignored;
+        Send(Handle(m_context, m_parser->get(), m_stream.socket().local_endpoint(ignored).port()));
     }
 
     void Send(http::message_generator&& message) {

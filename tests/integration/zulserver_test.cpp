@@ -39,6 +39,8 @@ protected:
         WriteString(HKEY_LOCAL_MACHINE, old, "Subscribed", "1");
         WriteString(HKEY_LOCAL_MACHINE, old, "Priority", "7");
         DeleteValue(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems");
+        // The manager's diagnostic log, beside the fixture's files, for a failure's reader.
+        WriteString(HKEY_LOCAL_MACHINE, kZUL, "LogFile", fixture + "\\manager.log");
     }
 
     // The access log's check-in lines ("... POST /zulm/channelcheckin.asp 200 items=N channels=N").
