@@ -32,4 +32,6 @@ public:
     virtual std::vector<SqlRow> Query(const char* sql, const std::vector<SqlValue>& params = {}) = 0;
     // Serializes schema upgrades between processes (inside a transaction).
     virtual void LockSchema() = 0;
+    // The table option that stores a table with a primary key in key order ("" when none).
+    virtual const char* KeyedTableOption() const { return ""; }
 };

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <ctime>
+#include <exception>
+#include <map>
 #include <thread>
 
 namespace {
@@ -14,18 +16,24 @@ const char* const kUpgrades[] = {
     "CREATE TABLE catalogue(guid TEXT PRIMARY KEY, type TEXT NOT NULL, position BIGINT NOT NULL,"
     " published BIGINT NOT NULL, block TEXT NOT NULL);"
     "CREATE TABLE machines(guid TEXT PRIMARY KEY, first_seen BIGINT NOT NULL, last_seen BIGINT NOT NULL,"
-    " clversion TEXT NOT NULL, checkins BIGINT NOT NULL);"
+    " clversion TEXT NOT NULL, checkins BIGINT NOT NULL) @KEYED@;"
     "CREATE TABLE subscriptions(machine TEXT NOT NULL, channel TEXT NOT NULL, distid TEXT NOT NULL,"
-    " PRIMARY KEY(machine, channel));"
+    " PRIMARY KEY(machine, channel)) @KEYED@;"
     "CREATE TABLE installs(machine TEXT NOT NULL, item TEXT NOT NULL, channel TEXT NOT NULL,"
-    " reported BIGINT NOT NULL, PRIMARY KEY(machine, item));"
+    " reported BIGINT NOT NULL, PRIMARY KEY(machine, item)) @KEYED@;"
     "CREATE TABLE deliveries(machine TEXT NOT NULL, channel TEXT NOT NULL, sent_version TEXT,"
     " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
-    " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel));"
-    "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);"
-    "CREATE INDEX checkins_day ON checkins(day);"
-    "CREATE INDEX installs_item ON installs(item);",
+    " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel)) @KEYED@;"
+    "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);",
 };
+
+// The schema text for a connection: tables looked up by their key are stored in key order
+// where the database offers it.
+std::string SchemaText(const char* text, const SqlConnection& connection) {
+    std::string schema(text);
+    for (size_t at; (at = schema.find("@KEYED@")) != std::string::npos;) schema.replace(at, 7, connection.KeyedTableOption());
+    return schema;
+}
 
 std::string Text(const std::optional<std::string>& value) { return value ? *value : std::string(); }
 int64_t Number(const std::optional<std::string>& value) { return value && !value->empty() ? std::stoll(*value) : 0; }
@@ -43,7 +51,8 @@ std::string DayOf(int64_t now) {
 
 int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
 
-SqlStore::SqlStore(ConnectionFactory connect) : m_connect(std::move(connect)) {
+SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins)
+    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins) {
     std::unique_ptr<SqlConnection> connection = m_connect();
     Upgrade(*connection);
     Release(std::move(connection));
@@ -59,7 +68,7 @@ void SqlStore::Upgrade(SqlConnection& connection) {
         if (version > SchemaVersion())
             throw StoreError("the database has schema version " + std::to_string(version) + ", newer than this program's " +
                              std::to_string(SchemaVersion()));
-        for (; version < SchemaVersion(); ++version) connection.Exec(kUpgrades[version]);
+        for (; version < SchemaVersion(); ++version) connection.Exec(SchemaText(kUpgrades[version], connection).c_str());
         connection.Exec("INSERT INTO meta(key, value) VALUES('schema_version', $1) ON CONFLICT(key) DO UPDATE SET value = excluded.value",
                         {std::to_string(version)});
         connection.Exec("INSERT INTO meta(key, value) VALUES('catalogue_revision', '0') ON CONFLICT(key) DO NOTHING");
@@ -141,44 +150,112 @@ StoredCatalogue SqlStore::LoadCatalogue() {
     });
 }
 
+namespace {
+
+// The machine's subscriptions become the channels it lists; unchanged ones are not written.
+void ReplaceSubscriptions(SqlConnection& sql, const CheckinForm& form) {
+    std::map<std::string, std::string> listed;
+    for (const ListedChannel& channel : form.channels) listed[channel.guid] = channel.distId;
+    std::map<std::string, std::string> stored;
+    for (const SqlRow& row : sql.Query("SELECT channel, distid FROM subscriptions WHERE machine = $1", {form.machine}))
+        stored[Text(row[0])] = Text(row[1]);
+    if (stored == listed) return;
+    sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
+    for (const auto& [channel, distId] : listed)
+        sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)", {form.machine, channel, distId});
+}
+
+CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+    CheckinRecorded recorded;
+    const std::string& machine = form.machine;
+    sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
+             " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
+             " checkins = machines.checkins + 1",
+             {machine, now, form.clversion});
+    ReplaceSubscriptions(sql, form);
+    for (const ReportedInstall& install : form.installed) {
+        if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
+        recorded.newInstalls += static_cast<int>(
+            sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
+                     " ON CONFLICT(machine, item) DO NOTHING",
+                     {machine, install.item, install.channel, now}));
+    }
+    sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
+             " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
+             " WHERE machine = $1 AND pending = 1",
+             {machine});
+    MachineState state;
+    for (const SqlRow& row : sql.Query("SELECT channel, confirmed_version, subscribe_confirmed FROM deliveries WHERE machine = $1", {machine}))
+        state.deliveries[Text(row[0])] = ChannelDelivery{row[1], Number(row[2]) != 0};
+    for (const SqlRow& row : sql.Query("SELECT item FROM installs WHERE machine = $1", {machine}))
+        state.installed.insert(Text(row[0]));
+    for (const DeliveryRecord& delivery : planner(state))
+        sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
+                 " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
+                 " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
+                 {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
+    sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {DayOf(now), now});
+    return recorded;
+}
+
+}  // namespace
+
+struct SqlStore::PendingCheckin {
+    const CheckinForm& form;
+    int64_t now;
+    const AnswerPlanner& planner;
+    bool done = false;
+    CheckinRecorded recorded;
+    std::exception_ptr error;
+};
+
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
-    const std::string day = DayOf(now);
-    return InTransaction([&](SqlConnection& sql) {
-        CheckinRecorded recorded;
-        const std::string& machine = form.machine;
-        sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
-                 " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
-                 " checkins = machines.checkins + 1",
-                 {machine, now, form.clversion});
-        sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {machine});
-        for (const ListedChannel& channel : form.channels)
-            sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
-                     " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
-                     {machine, channel.guid, channel.distId});
-        for (const ReportedInstall& install : form.installed) {
-            if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
-            recorded.newInstalls += static_cast<int>(
-                sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
-                         " ON CONFLICT(machine, item) DO NOTHING",
-                         {machine, install.item, install.channel, now}));
+    if (!m_batchCheckins)
+        return InTransaction([&](SqlConnection& sql) { return RecordOne(sql, form, now, planner); });
+    PendingCheckin mine{form, now, planner, false, {}, nullptr};
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back(&mine);
+    }
+    RecordBatch(mine);
+    if (mine.error) std::rethrow_exception(mine.error);
+    return mine.recorded;
+}
+
+void SqlStore::RecordBatch(PendingCheckin& mine) {
+    std::lock_guard writer(m_writerMutex);
+    if (mine.done) return;  // recorded in the batch of the thread that held the lock before
+    std::vector<PendingCheckin*> batch;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        batch.swap(m_pending);
+    }
+    // A check-in that fails is taken out and the rest recorded again, so that one bad check-in
+    // does not fail the others.
+    while (!batch.empty()) {
+        try {
+            InTransaction([&](SqlConnection& sql) {
+                for (PendingCheckin* pending : batch) pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                return 0;
+            });
+            for (PendingCheckin* pending : batch) pending->done = true;
+            return;
+        } catch (...) {
+            if (batch.size() == 1) {
+                batch[0]->error = std::current_exception();
+                batch[0]->done = true;
+                return;
+            }
+            PendingCheckin* first = batch.front();
+            batch.erase(batch.begin());
+            try {
+                InTransaction([&](SqlConnection& sql) { return first->recorded = RecordOne(sql, first->form, first->now, first->planner); });
+            } catch (...) {
+                first->error = std::current_exception();
+            }
+            first->done = true;
         }
-        sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
-                 " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
-                 " WHERE machine = $1 AND pending = 1",
-                 {machine});
-        MachineState state;
-        for (const SqlRow& row : sql.Query("SELECT channel, confirmed_version, subscribe_confirmed FROM deliveries WHERE machine = $1", {machine}))
-            state.deliveries[Text(row[0])] = ChannelDelivery{row[1], Number(row[2]) != 0};
-        for (const SqlRow& row : sql.Query("SELECT item FROM installs WHERE machine = $1", {machine}))
-            state.installed.insert(Text(row[0]));
-        for (const DeliveryRecord& delivery : planner(state))
-            sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
-                     " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
-                     " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
-                     {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
-        sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {day, now});
-        return recorded;
-    });
+    }
 }
 
 ReportData SqlStore::Report(int64_t now) {

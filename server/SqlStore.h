@@ -13,8 +13,10 @@
 class SqlStore : public Store {
 public:
     using ConnectionFactory = std::function<std::unique_ptr<SqlConnection>()>;
-    // Connects once and brings the schema up to date.
-    explicit SqlStore(ConnectionFactory connect);
+    // Connects once and brings the schema up to date. With batchCheckins, concurrent check-ins
+    // are recorded together in one transaction (group commit): for a database that takes one
+    // writer at a time, where they would otherwise queue for its lock one commit each.
+    SqlStore(ConnectionFactory connect, bool batchCheckins);
 
     void ImportCatalogue(const std::vector<CatalogueBlock>& blocks) override;
     int64_t CatalogueRevision() override;
@@ -35,7 +37,15 @@ private:
     void Release(std::unique_ptr<SqlConnection> connection);
     void Upgrade(SqlConnection& connection);
 
+    struct PendingCheckin;
+    // Records every pending check-in, this one among them unless another thread already did.
+    void RecordBatch(PendingCheckin& mine);
+
     ConnectionFactory m_connect;
+    const bool m_batchCheckins;
+    std::mutex m_writerMutex;   // held by the thread recording a batch
+    std::mutex m_pendingMutex;  // guards m_pending
+    std::vector<PendingCheckin*> m_pending;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<SqlConnection>> m_idle;
 };

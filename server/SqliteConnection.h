@@ -22,6 +22,8 @@ public:
     int64_t Exec(const char* sql, const std::vector<SqlValue>& params) override;
     std::vector<SqlRow> Query(const char* sql, const std::vector<SqlValue>& params) override;
     void LockSchema() override {}  // Begin already holds the write lock
+    // One B-tree per table instead of the row table and its key index.
+    const char* KeyedTableOption() const override { return "WITHOUT ROWID"; }
 
 private:
     sqlite3_stmt* Prepare(const char* sql, const std::vector<SqlValue>& params);
