@@ -2,6 +2,8 @@
 
 #include <pqxx/pqxx>
 
+#include <map>
+
 namespace {
 
 // Any fixed number: the advisory lock that serializes schema upgrades of the server's processes.
@@ -23,18 +25,28 @@ std::vector<std::string> Params(const std::vector<SqlValue>& values) {
     return params;
 }
 
-pqxx::result Run(pqxx::work& work, const char* sql, const std::vector<SqlValue>& values) {
-    if (values.empty()) return work.exec(sql);
-    const std::vector<std::string> params = Params(values);
-    return work.exec_params(sql, pqxx::prepare::make_dynamic_params(params));
-}
+
 
 }  // namespace
 
 struct PgConnection::Session {
     explicit Session(const std::string& url) : connection(url) {}
+    // Statements with parameters are prepared once per connection (by the text's address: the
+    // texts are literals), so that the server plans them once.
+    pqxx::result Run(const char* sql, const std::vector<SqlValue>& values) {
+        if (values.empty()) return work->exec(sql);
+        std::string& name = prepared[sql];
+        if (name.empty()) {
+            name = "s" + std::to_string(prepared.size());
+            connection.prepare(name, sql);
+        }
+        const std::vector<std::string> params = Params(values);
+        return work->exec_prepared(name, pqxx::prepare::make_dynamic_params(params));
+    }
+
     pqxx::connection connection;
     std::unique_ptr<pqxx::work> work;
+    std::map<const char*, std::string> prepared;
 };
 
 template <typename Call>
@@ -84,14 +96,14 @@ void PgConnection::Rollback() noexcept {
 
 int64_t PgConnection::Exec(const char* sql, const std::vector<SqlValue>& params) {
     return Guarded([&] {
-        const pqxx::result result = Run(*m_session->work, sql, params);
+        const pqxx::result result = m_session->Run(sql, params);
         return static_cast<int64_t>(result.affected_rows());
     });
 }
 
 std::vector<SqlRow> PgConnection::Query(const char* sql, const std::vector<SqlValue>& params) {
     return Guarded([&] {
-        const pqxx::result result = Run(*m_session->work, sql, params);
+        const pqxx::result result = m_session->Run(sql, params);
         std::vector<SqlRow> rows;
         rows.reserve(result.size());
         for (const auto& resultRow : result) {
