@@ -15,16 +15,15 @@
 #include "server/CheckinForm.h"
 #include "server/Store.h"
 
-constexpr int kDefaultIntervalMinutes = 1440;
-
 class Answer {
 public:
-    // Chooses the blocks; `filesBase` is what a relative "SourceURL" is appended to.
+    // Chooses the blocks for this machine.
     Answer(const CatalogueIndex& catalogue, const CheckinForm& form, const MachineState& state);
 
     const std::vector<DeliveryRecord>& Deliveries() const { return m_deliveries; }
     size_t ItemCount() const { return m_items.size(); }
     size_t ChannelCount() const { return m_channels.size(); }
+    // The answer text; `filesBase` is what a relative "SourceURL" is appended to.
     std::string Text(int intervalMinutes, const std::string& filesBase) const;
 
 private:
@@ -38,6 +37,5 @@ private:
     std::vector<DeliveryRecord> m_deliveries;
 };
 
-// The answer for a refused or failed check-in's status line is never block text; this is the
-// block for a status other than "ok".
+// The "CheckinResult" block that opens every answer.
 std::string CheckinResultBlock(std::string_view status, int intervalMinutes);

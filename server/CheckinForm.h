@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+// The check-in interval an answer gives unless the server is told another, in minutes.
+constexpr int kDefaultIntervalMinutes = 1440;
 // Longest body a check-in may have.
 constexpr size_t kCheckinBodyLimit = 1024 * 1024;
 // The DistID a client sends for a channel that has none.

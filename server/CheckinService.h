@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "server/CatalogueIndex.h"
+#include "server/CheckinForm.h"
 #include "server/Crypto.h"
 #include "server/Metrics.h"
 #include "server/Store.h"
@@ -24,7 +25,7 @@ struct CheckinReply {
 };
 
 struct ServiceSettings {
-    int intervalMinutes = 1440;
+    int intervalMinutes = kDefaultIntervalMinutes;
     std::string filesUrl;  // base of relative "SourceURL"s; empty: http:// + Host + /files/
 };
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "server/CheckinForm.h"
+
 enum class ServerCommandKind { Import, Serve, Report, Keygen };
 
 struct ServerCommand {
@@ -13,7 +15,7 @@ struct ServerCommand {
     std::string catalogue;  // import
     std::string host = "127.0.0.1", port = "8080";  // serve --listen
     std::string filesUrl;
-    int interval = 1440;
+    int interval = kDefaultIntervalMinutes;
     int threads = 4;
     std::string accessLog;
     bool csv = false;  // report --format csv
