@@ -42,19 +42,13 @@ std::string CheckinResultBlock(std::string_view status, int intervalMinutes) {
 std::string Answer::Text(int intervalMinutes, const std::string& filesBase) const {
     std::string text = CheckinResultBlock("ok", intervalMinutes);
     for (const std::string& guid : m_filesets) {
-        CatalogueBlock block = *m_catalogue.FileSet(guid);
-        const std::string_view url = block.Value("SourceURL");
-        if (!IsWebUrl(url)) block.Set("SourceURL", filesBase + std::string(url));
-        text += block.Text();
+        const IndexedFileSet& fileset = *m_catalogue.FileSet(guid);
+        text += fileset.head;
+        if (fileset.relative) text += filesBase;
+        text += fileset.url;
+        text += fileset.tail;
     }
-    for (const ChannelSend& send : m_channels) {
-        CatalogueBlock block = send.channel->block;
-        if (send.subscribe)
-            block.Set("Subscribe", "1");
-        else if (send.channel->preset)
-            block.Remove("Subscribe");
-        text += block.Text();
-    }
-    for (const IndexedItem* item : m_items) text += item->block.Text();
+    for (const ChannelSend& send : m_channels) text += send.subscribe ? send.channel->subscribeText : send.channel->text;
+    for (const IndexedItem* item : m_items) text += item->text;
     return text;
 }

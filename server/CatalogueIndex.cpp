@@ -17,6 +17,32 @@ std::vector<std::string> Referenced(const CatalogueBlock& block) {
     return guids;
 }
 
+IndexedFileSet MakeFileSet(const CatalogueBlock& block) {
+    IndexedFileSet fileset{block, !IsWebUrl(block.Value("SourceURL")), {}, std::string(block.Value("SourceURL")), {}};
+    constexpr std::string_view kMarker = "\x01";
+    CatalogueBlock marked = block;
+    marked.Set("SourceURL", kMarker);
+    const std::string text = marked.Text();
+    const size_t at = text.find(kMarker);
+    fileset.head = text.substr(0, at);
+    fileset.tail = text.substr(at + kMarker.size());
+    return fileset;
+}
+
+IndexedChannel MakeChannel(const CatalogueBlock& block) {
+    IndexedChannel channel{block, std::string(block.Value("Version")), EqualsNoCase(block.Value("Subscribe"), "1"),
+                           Referenced(block), {}, {}, {}};
+    CatalogueBlock plain = block;
+    if (channel.preset) {
+        plain.Remove("Subscribe");
+        CatalogueBlock subscribe = block;
+        subscribe.Set("Subscribe", "1");
+        channel.subscribeText = subscribe.Text();
+    }
+    channel.text = plain.Text();
+    return channel;
+}
+
 }  // namespace
 
 CatalogueIndex::CatalogueIndex(const StoredCatalogue& stored) : m_revision(stored.revision) {
@@ -27,12 +53,10 @@ CatalogueIndex::CatalogueIndex(const StoredCatalogue& stored) : m_revision(store
     for (const CatalogueBlock& block : parsed.blocks) {
         m_names[block.guid] = std::string(block.Value("Name"));
         if (block.type == kFileSetType) {
-            m_filesets[block.guid] = block;
+            m_filesets[block.guid] = MakeFileSet(block);
         } else if (block.type == kChannelType) {
-            IndexedChannel channel{block, std::string(block.Value("Version")), EqualsNoCase(block.Value("Subscribe"), "1"),
-                                   Referenced(block), {}};
             channelAt[block.guid] = m_channels.size();
-            m_channels.push_back(std::move(channel));
+            m_channels.push_back(MakeChannel(block));
         }
     }
     for (const CatalogueBlock& block : parsed.blocks) {
@@ -42,11 +66,11 @@ CatalogueIndex::CatalogueIndex(const StoredCatalogue& stored) : m_revision(store
         const auto at = channelAt.find(GuidToText(channel));
         if (at == channelAt.end()) continue;
         m_channels[at->second].items.push_back(m_items.size());
-        m_items.push_back({block, Referenced(block)});
+        m_items.push_back({block, Referenced(block), block.Text()});
     }
 }
 
-const CatalogueBlock* CatalogueIndex::FileSet(const std::string& guid) const {
+const IndexedFileSet* CatalogueIndex::FileSet(const std::string& guid) const {
     const auto found = m_filesets.find(guid);
     return found == m_filesets.end() ? nullptr : &found->second;
 }

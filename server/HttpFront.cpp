@@ -181,7 +181,10 @@ http::message_generator Handle(Context& context, const http::request<http::strin
 
 class Session : public std::enable_shared_from_this<Session> {
 public:
-    Session(tcp::socket&& socket, Context& context) : m_stream(std::move(socket)), m_context(context) {}
+    Session(tcp::socket&& socket, Context& context) : m_stream(std::move(socket)), m_context(context) {
+        beast::error_code ignored;
+        m_localPort = m_stream.socket().local_endpoint(ignored).port();
+    }
 
     void Start() {
         net::dispatch(m_stream.get_executor(), beast::bind_front_handler(&Session::Read, shared_from_this()));
@@ -207,8 +210,7 @@ private:
                               tooLarge ? "request body over 1 MiB\n" : "malformed HTTP request\n"));
             return;
         }
-        beast::error_code ignored;
-        Send(Handle(m_context, m_parser->get(), m_stream.socket().local_endpoint(ignored).port()));
+        Send(Handle(m_context, m_parser->get(), m_localPort));
     }
 
     void Send(http::message_generator&& message) {
@@ -243,6 +245,7 @@ private:
     std::optional<http::request_parser<http::string_body>> m_parser;
     std::array<char, 16384> m_discard;
     Context& m_context;
+    unsigned short m_localPort = 0;
 };
 
 class Listener : public std::enable_shared_from_this<Listener> {
