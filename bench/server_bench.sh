@@ -19,19 +19,18 @@ for tool in wrk nginx psql; do command -v "$tool" >/dev/null || { echo "server b
 
 work=$(mktemp -d /tmp/zulserver-bench-XXXXXX)
 chmod 755 "$work"
-pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pidfile in "$work"/*.log.serve-pid; do [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null; done
   [ -f "$work/nginx.pid" ] && kill -QUIT "$(cat "$work/nginx.pid")" 2>/dev/null
   "$root/tests/server/pg-fixture" stop "$work/pg" >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
-serve() {  # log file, arguments...; prints the port
+serve() {  # log file, arguments...; prints the port (run in a subshell: the pid goes to a file)
   local log=$1; shift
   "$zulserver" serve --listen 127.0.0.1:0 --threads 4 "$@" >"$log" 2>&1 &
-  pids+=($!)
+  echo $! > "$log.serve-pid"
   for _ in $(seq 100); do grep -q 'listening on' "$log" && break; sleep 0.05; done
   sed -n 's/.*listening on .*:\([0-9]*\)$/\1/p' "$log"
 }
