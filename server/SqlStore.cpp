@@ -152,44 +152,74 @@ StoredCatalogue SqlStore::LoadCatalogue() {
 
 namespace {
 
-// The machine's subscriptions become the channels it lists; unchanged ones are not written.
-void ReplaceSubscriptions(SqlConnection& sql, const CheckinForm& form) {
-    std::map<std::string, std::string> listed;
-    for (const ListedChannel& channel : form.channels) listed[channel.guid] = channel.distId;
-    std::map<std::string, std::string> stored;
-    for (const SqlRow& row : sql.Query("SELECT channel, distid FROM subscriptions WHERE machine = $1", {form.machine}))
-        stored[Text(row[0])] = Text(row[1]);
-    if (stored == listed) return;
-    sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
-    for (const auto& [channel, distId] : listed)
-        sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)", {form.machine, channel, distId});
+// What is stored of a machine, read in one query: its subscriptions, what it was sent and
+// confirmed, and the items it reported installed.
+struct StoredMachine {
+    std::map<std::string, std::string> subscriptions;  // channel -> DistID
+    MachineState state;
+    bool anyPending = false;
+};
+
+StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
+    StoredMachine stored;
+    const auto rows = sql.Query(
+        "SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
+        " UNION ALL SELECT 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
+        " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
+        " FROM deliveries WHERE machine = $1"
+        " UNION ALL SELECT 'i', item, '', 0, 0 FROM installs WHERE machine = $1",
+        {machine});
+    for (const SqlRow& row : rows) {
+        const std::string kind = Text(row[0]);
+        if (kind == "s") {
+            stored.subscriptions[Text(row[1])] = Text(row[2]);
+        } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
+            stored.state.deliveries[Text(row[1])] = ChannelDelivery{row[2], Number(row[3]) != 0};
+            stored.anyPending = stored.anyPending || Number(row[4]) != 0;
+        } else {
+            stored.state.installed.insert(Text(row[1]));
+        }
+    }
+    return stored;
 }
 
+// The machine's subscriptions become the channels it lists; unchanged ones are not written.
+void ReplaceSubscriptions(SqlConnection& sql, const CheckinForm& form, const std::map<std::string, std::string>& stored) {
+    std::map<std::string, std::string> listed;
+    for (const ListedChannel& channel : form.channels) listed[channel.guid] = channel.distId;
+    if (stored == listed) return;
+    if (!stored.empty()) sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
+    for (const auto& [channel, distId] : listed)
+        sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
+                 " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
+                 {form.machine, channel, distId});
+}
+
+// One check-in in the caller's transaction. The machine's state is read once; only what
+// changes is written.
 CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     CheckinRecorded recorded;
     const std::string& machine = form.machine;
+    StoredMachine stored = ReadMachine(sql, machine);
     sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
              " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
              " checkins = machines.checkins + 1",
              {machine, now, form.clversion});
-    ReplaceSubscriptions(sql, form);
+    ReplaceSubscriptions(sql, form, stored.subscriptions);
     for (const ReportedInstall& install : form.installed) {
         if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
+        if (!stored.state.installed.insert(install.item).second) continue;  // recorded before
         recorded.newInstalls += static_cast<int>(
             sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
                      " ON CONFLICT(machine, item) DO NOTHING",
                      {machine, install.item, install.channel, now}));
     }
-    sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
-             " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
-             " WHERE machine = $1 AND pending = 1",
-             {machine});
-    MachineState state;
-    for (const SqlRow& row : sql.Query("SELECT channel, confirmed_version, subscribe_confirmed FROM deliveries WHERE machine = $1", {machine}))
-        state.deliveries[Text(row[0])] = ChannelDelivery{row[1], Number(row[2]) != 0};
-    for (const SqlRow& row : sql.Query("SELECT item FROM installs WHERE machine = $1", {machine}))
-        state.installed.insert(Text(row[0]));
-    for (const DeliveryRecord& delivery : planner(state))
+    if (stored.anyPending)
+        sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
+                 " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
+                 " WHERE machine = $1 AND pending = 1",
+                 {machine});
+    for (const DeliveryRecord& delivery : planner(stored.state))
         sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
                  " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
                  " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
