@@ -40,11 +40,13 @@ test-win32: build-win32
 test: build
 	@scripts/test-all
 
-# The demo runs the installation package and a few tools of the Windows tree: it builds those only.
+# The demo runs the installation package and a few tools of the Windows tree, and the distribution
+# server of the host tree: it builds those only.
 DEMO_TARGETS := package_msi TYInstallHelper zulctl uiauto rlymgr zul_test_install
 
-demo: bootstrap $(WIN32)/CMakeCache.txt
+demo: bootstrap $(WIN32)/CMakeCache.txt $(HOST)/CMakeCache.txt
 	cmake --build $(WIN32) -j $(JOBS) --target $(DEMO_TARGETS)
+	cmake --build $(HOST) -j $(JOBS) --target zulserver
 	scripts/demo
 
 # The installation package (Windows Installer, built with wixl) of the Windows build's programs.

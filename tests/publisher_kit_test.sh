@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every shell block of docs/publisher-kit.md, in order, in an empty directory, then checks
-# what the blocks made: the packed archives, the check-in answer and byte ranges from both
-# servers, and the item package.
+# what the blocks made: the packed archives, zulserver's answer and report, byte ranges from
+# zulserver and nginx, and the item package.
 #   publisher_kit_test.sh SOURCE_DIR SCRATCH_DIR HELPER
 # HELPER is the built TYInstallHelper.exe that item packages carry; without it the test is
 # skipped (exit 77).
@@ -25,7 +25,7 @@ cd "$scratch"
 
 nginx_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cleanup() {
-  "$source_dir/tools/devserver/devserver" stop "$scratch/catalogue" 2>/dev/null || true
+  [ -f server/pid ] && kill "$(cat server/pid)" 2>/dev/null || true
   [ -f nginx/nginx.pid ] && kill -QUIT "$(cat nginx/nginx.pid)" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -63,12 +63,15 @@ for path in sys.argv[1:]:
             assert not sub.left_only and not sub.right_only and not sub.diff_files, path
 PY
 
-# The blocks' own output: the answer from the development server and status 206 from both servers.
+# The blocks' own output: zulserver's answer to a new machine, its report, and status 206 from
+# both servers.
 grep -qx 'CheckinResult' kit.out || fail "the check-in answer was not shown"
+grep -q '^Machines: 1 seen' kit.out || fail "the report did not count the machine"
+[ "$(wc -c < server/publisher-key.txt)" -eq 89 ] || fail "keygen did not print the public key"
 [ "$(grep -cx '206' kit.out)" -eq 2 ] || fail "a server did not honour the byte range"
 
 # Both servers are gone again.
-[ ! -f catalogue/pid ] || fail "the development server was not stopped"
+[ ! -f server/pid ] || fail "zulserver was not stopped"
 for _ in $(seq 30); do [ -f nginx/nginx.pid ] || break; sleep 0.1; done
 [ ! -f nginx/nginx.pid ] || fail "nginx was not stopped"
 

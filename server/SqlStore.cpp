@@ -1,0 +1,318 @@
+#include "server/SqlStore.h"
+
+#include <chrono>
+#include <ctime>
+#include <exception>
+#include <map>
+#include <thread>
+
+namespace {
+
+constexpr int kConflictRetries = 8;
+
+// Each step brings the schema from its index to the next version; BIGINT and TEXT read the
+// same in both databases.
+const char* const kUpgrades[] = {
+    "CREATE TABLE catalogue(guid TEXT PRIMARY KEY, type TEXT NOT NULL, position BIGINT NOT NULL,"
+    " published BIGINT NOT NULL, block TEXT NOT NULL);"
+    "CREATE TABLE machines(guid TEXT PRIMARY KEY, first_seen BIGINT NOT NULL, last_seen BIGINT NOT NULL,"
+    " clversion TEXT NOT NULL, checkins BIGINT NOT NULL) @KEYED@;"
+    "CREATE TABLE subscriptions(machine TEXT NOT NULL, channel TEXT NOT NULL, distid TEXT NOT NULL,"
+    " PRIMARY KEY(machine, channel)) @KEYED@;"
+    "CREATE TABLE installs(machine TEXT NOT NULL, item TEXT NOT NULL, channel TEXT NOT NULL,"
+    " reported BIGINT NOT NULL, PRIMARY KEY(machine, item)) @KEYED@;"
+    "CREATE TABLE deliveries(machine TEXT NOT NULL, channel TEXT NOT NULL, sent_version TEXT,"
+    " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
+    " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel)) @KEYED@;"
+    "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);",
+};
+
+// The schema text for a connection: tables looked up by their key are stored in key order
+// where the database offers it.
+std::string SchemaText(const char* text, const SqlConnection& connection) {
+    std::string schema(text);
+    for (size_t at; (at = schema.find("@KEYED@")) != std::string::npos;) schema.replace(at, 7, connection.KeyedTableOption());
+    return schema;
+}
+
+std::string Text(const std::optional<std::string>& value) { return value ? *value : std::string(); }
+int64_t Number(const std::optional<std::string>& value) { return value && !value->empty() ? std::stoll(*value) : 0; }
+
+std::string DayOf(int64_t now) {
+    const std::time_t t = static_cast<std::time_t>(now);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char day[16];
+    std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+    return day;
+}
+
+}  // namespace
+
+int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
+
+SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins)
+    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins) {
+    std::unique_ptr<SqlConnection> connection = m_connect();
+    Upgrade(*connection);
+    Release(std::move(connection));
+}
+
+void SqlStore::Upgrade(SqlConnection& connection) {
+    connection.Begin();
+    try {
+        connection.LockSchema();
+        connection.Exec("CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT NOT NULL)");
+        const auto rows = connection.Query("SELECT value FROM meta WHERE key = 'schema_version'");
+        int version = rows.empty() ? 0 : static_cast<int>(Number(rows[0][0]));
+        if (version > SchemaVersion())
+            throw StoreError("the database has schema version " + std::to_string(version) + ", newer than this program's " +
+                             std::to_string(SchemaVersion()));
+        for (; version < SchemaVersion(); ++version) connection.Exec(SchemaText(kUpgrades[version], connection).c_str());
+        connection.Exec("INSERT INTO meta(key, value) VALUES('schema_version', $1) ON CONFLICT(key) DO UPDATE SET value = excluded.value",
+                        {std::to_string(version)});
+        connection.Exec("INSERT INTO meta(key, value) VALUES('catalogue_revision', '0') ON CONFLICT(key) DO NOTHING");
+        connection.Commit();
+    } catch (...) {
+        connection.Rollback();
+        throw;
+    }
+}
+
+std::unique_ptr<SqlConnection> SqlStore::Acquire() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_idle.empty()) {
+            auto connection = std::move(m_idle.back());
+            m_idle.pop_back();
+            return connection;
+        }
+    }
+    return m_connect();
+}
+
+void SqlStore::Release(std::unique_ptr<SqlConnection> connection) {
+    std::lock_guard lock(m_mutex);
+    m_idle.push_back(std::move(connection));
+}
+
+template <typename Work>
+auto SqlStore::InTransaction(Work work) {
+    for (int attempt = 1;; ++attempt) {
+        std::unique_ptr<SqlConnection> connection = Acquire();
+        try {
+            connection->Begin();
+            auto result = work(*connection);
+            connection->Commit();
+            Release(std::move(connection));
+            return result;
+        } catch (const StoreConflict&) {
+            connection->Rollback();
+            Release(std::move(connection));
+            if (attempt == kConflictRetries) throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5));
+        } catch (const StoreError&) {
+            // The connection may be broken: it is dropped, not pooled.
+            connection->Rollback();
+            throw;
+        }
+    }
+}
+
+void SqlStore::ImportCatalogue(const std::vector<CatalogueBlock>& blocks) {
+    InTransaction([&](SqlConnection& sql) {
+        sql.Exec("UPDATE catalogue SET published = 0");
+        int64_t position = 0;
+        for (const CatalogueBlock& block : blocks)
+            sql.Exec("INSERT INTO catalogue(guid, type, position, published, block) VALUES($1, $2, $3, 1, $4)"
+                     " ON CONFLICT(guid) DO UPDATE SET type = excluded.type, position = excluded.position,"
+                     " published = 1, block = excluded.block",
+                     {block.guid, block.type, position++, block.Text()});
+        sql.Exec("UPDATE meta SET value = $1 WHERE key = 'catalogue_revision'",
+                 {std::to_string(Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]) + 1)});
+        return 0;
+    });
+}
+
+int64_t SqlStore::CatalogueRevision() {
+    return InTransaction([](SqlConnection& sql) {
+        return Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]);
+    });
+}
+
+StoredCatalogue SqlStore::LoadCatalogue() {
+    return InTransaction([](SqlConnection& sql) {
+        StoredCatalogue stored;
+        stored.revision = Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]);
+        for (const SqlRow& row : sql.Query("SELECT block FROM catalogue WHERE published = 1 ORDER BY position"))
+            stored.blocks.push_back(Text(row[0]));
+        return stored;
+    });
+}
+
+namespace {
+
+// What is stored of a machine, read in one query: its subscriptions, what it was sent and
+// confirmed, and the items it reported installed.
+struct StoredMachine {
+    std::map<std::string, std::string> subscriptions;  // channel -> DistID
+    MachineState state;
+    bool anyPending = false;
+};
+
+StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
+    StoredMachine stored;
+    const auto rows = sql.Query(
+        "SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
+        " UNION ALL SELECT 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
+        " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
+        " FROM deliveries WHERE machine = $1"
+        " UNION ALL SELECT 'i', item, '', 0, 0 FROM installs WHERE machine = $1",
+        {machine});
+    for (const SqlRow& row : rows) {
+        const std::string kind = Text(row[0]);
+        if (kind == "s") {
+            stored.subscriptions[Text(row[1])] = Text(row[2]);
+        } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
+            stored.state.deliveries[Text(row[1])] = ChannelDelivery{row[2], Number(row[3]) != 0};
+            stored.anyPending = stored.anyPending || Number(row[4]) != 0;
+        } else {
+            stored.state.installed.insert(Text(row[1]));
+        }
+    }
+    return stored;
+}
+
+// The machine's subscriptions become the channels it lists; unchanged ones are not written.
+void ReplaceSubscriptions(SqlConnection& sql, const CheckinForm& form, const std::map<std::string, std::string>& stored) {
+    std::map<std::string, std::string> listed;
+    for (const ListedChannel& channel : form.channels) listed[channel.guid] = channel.distId;
+    if (stored == listed) return;
+    if (!stored.empty()) sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
+    for (const auto& [channel, distId] : listed)
+        sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
+                 " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
+                 {form.machine, channel, distId});
+}
+
+// One check-in in the caller's transaction. The machine's state is read once; only what
+// changes is written.
+CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+    CheckinRecorded recorded;
+    const std::string& machine = form.machine;
+    StoredMachine stored = ReadMachine(sql, machine);
+    sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
+             " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
+             " checkins = machines.checkins + 1",
+             {machine, now, form.clversion});
+    ReplaceSubscriptions(sql, form, stored.subscriptions);
+    for (const ReportedInstall& install : form.installed) {
+        if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
+        if (!stored.state.installed.insert(install.item).second) continue;  // recorded before
+        recorded.newInstalls += static_cast<int>(
+            sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
+                     " ON CONFLICT(machine, item) DO NOTHING",
+                     {machine, install.item, install.channel, now}));
+    }
+    if (stored.anyPending)
+        sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
+                 " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
+                 " WHERE machine = $1 AND pending = 1",
+                 {machine});
+    for (const DeliveryRecord& delivery : planner(stored.state))
+        sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
+                 " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
+                 " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
+                 {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
+    sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {DayOf(now), now});
+    return recorded;
+}
+
+}  // namespace
+
+struct SqlStore::PendingCheckin {
+    const CheckinForm& form;
+    int64_t now;
+    const AnswerPlanner& planner;
+    bool done = false;
+    CheckinRecorded recorded;
+    std::exception_ptr error;
+};
+
+CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+    if (!m_batchCheckins)
+        return InTransaction([&](SqlConnection& sql) { return RecordOne(sql, form, now, planner); });
+    PendingCheckin mine{form, now, planner, false, {}, nullptr};
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back(&mine);
+    }
+    RecordBatch(mine);
+    if (mine.error) std::rethrow_exception(mine.error);
+    return mine.recorded;
+}
+
+void SqlStore::RecordBatch(PendingCheckin& mine) {
+    std::lock_guard writer(m_writerMutex);
+    if (mine.done) return;  // recorded in the batch of the thread that held the lock before
+    std::vector<PendingCheckin*> batch;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        batch.swap(m_pending);
+    }
+    // A check-in that fails is taken out and the rest recorded again, so that one bad check-in
+    // does not fail the others.
+    while (!batch.empty()) {
+        try {
+            InTransaction([&](SqlConnection& sql) {
+                for (PendingCheckin* pending : batch) pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                return 0;
+            });
+            for (PendingCheckin* pending : batch) pending->done = true;
+            return;
+        } catch (...) {
+            if (batch.size() == 1) {
+                batch[0]->error = std::current_exception();
+                batch[0]->done = true;
+                return;
+            }
+            PendingCheckin* first = batch.front();
+            batch.erase(batch.begin());
+            try {
+                InTransaction([&](SqlConnection& sql) { return first->recorded = RecordOne(sql, first->form, first->now, first->planner); });
+            } catch (...) {
+                first->error = std::current_exception();
+            }
+            first->done = true;
+        }
+    }
+}
+
+ReportData SqlStore::Report(int64_t now) {
+    return InTransaction([&](SqlConnection& sql) {
+        ReportData report;
+        const auto machines = sql.Query(
+            "SELECT COUNT(*), COALESCE(SUM(CASE WHEN last_seen >= $1 THEN 1 ELSE 0 END), 0) FROM machines", {now - 86400});
+        report.machines = Number(machines[0][0]);
+        report.machinesLastDay = Number(machines[0][1]);
+        for (const SqlRow& row : sql.Query("SELECT channel, distid, COUNT(*) FROM subscriptions GROUP BY channel, distid ORDER BY channel, distid"))
+            report.subscriptions.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
+        for (const SqlRow& row : sql.Query("SELECT item, COUNT(*) FROM installs GROUP BY item ORDER BY item"))
+            report.installsByItem.push_back({Text(row[0]), "", Number(row[1])});
+        for (const SqlRow& row : sql.Query(
+                 "SELECT i.item, COALESCE(s.distid, ''), COUNT(*) FROM installs i LEFT JOIN subscriptions s"
+                 " ON s.machine = i.machine AND s.channel = i.channel GROUP BY i.item, COALESCE(s.distid, '') ORDER BY 1, 2"))
+            report.installsByItemDistId.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
+        for (const SqlRow& row : sql.Query("SELECT day, COUNT(*) FROM checkins GROUP BY day ORDER BY day"))
+            report.checkinsPerDay.push_back({Text(row[0]), Number(row[1])});
+        return report;
+    });
+}
+
+bool SqlStore::Healthy() noexcept {
+    try {
+        return InTransaction([](SqlConnection& sql) { return !sql.Query("SELECT 1").empty(); });
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,51 @@
+// The store's logic over SQL, shared by the embedded and the PostgreSQL store: the schema and
+// its upgrades, the catalogue, check-ins and the report. Connections come from a pool that
+// grows to the number of threads using the store at once.
+#pragma once
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "server/SqlConnection.h"
+#include "server/Store.h"
+
+class SqlStore : public Store {
+public:
+    using ConnectionFactory = std::function<std::unique_ptr<SqlConnection>()>;
+    // Connects once and brings the schema up to date. With batchCheckins, concurrent check-ins
+    // are recorded together in one transaction (group commit): for a database that takes one
+    // writer at a time, where they would otherwise queue for its lock one commit each.
+    SqlStore(ConnectionFactory connect, bool batchCheckins);
+
+    void ImportCatalogue(const std::vector<CatalogueBlock>& blocks) override;
+    int64_t CatalogueRevision() override;
+    StoredCatalogue LoadCatalogue() override;
+    CheckinRecorded RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) override;
+    ReportData Report(int64_t now) override;
+    bool Healthy() noexcept override;
+
+    // The schema version this program writes.
+    static int SchemaVersion();
+
+private:
+    class Lease;
+    // Runs work in one transaction on a pooled connection, again on a conflict.
+    template <typename Work>
+    auto InTransaction(Work work);
+    std::unique_ptr<SqlConnection> Acquire();
+    void Release(std::unique_ptr<SqlConnection> connection);
+    void Upgrade(SqlConnection& connection);
+
+    struct PendingCheckin;
+    // Records every pending check-in, this one among them unless another thread already did.
+    void RecordBatch(PendingCheckin& mine);
+
+    ConnectionFactory m_connect;
+    const bool m_batchCheckins;
+    std::mutex m_writerMutex;   // held by the thread recording a batch
+    std::mutex m_pendingMutex;  // guards m_pending
+    std::vector<PendingCheckin*> m_pending;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<SqlConnection>> m_idle;
+};
