@@ -42,7 +42,7 @@ test: build
 
 # The demo runs the installation package and a few tools of the Windows tree, and the distribution
 # server of the host tree: it builds those only.
-DEMO_TARGETS := package_msi TYInstallHelper zulctl uiauto rlymgr zul_test_install
+DEMO_TARGETS := package_msi TYInstallHelper zulctl uiauto rlymgr zul_test_install zul_add_root_cert
 
 demo: bootstrap $(WIN32)/CMakeCache.txt $(HOST)/CMakeCache.txt
 	cmake --build $(WIN32) -j $(JOBS) --target $(DEMO_TARGETS)
