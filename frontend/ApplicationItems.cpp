@@ -141,8 +141,7 @@ std::string ItemMenuFolder(I_ZULItem* item, const std::string& guid) {
     if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && IsMarkedMenuFolder(menuDir, markerName))
         return menuDir;
     const std::string startMenu = StartMenuDirectory();
-    if (!startMenu.empty() && FindMarkedFolder(startMenu, guid, marked) && IsMarkedMenuFolder(marked, markerName))
-        return marked;
+    if (!startMenu.empty() && FindMarkedFolder(startMenu, guid, marked)) return marked;
     return std::string();
 }
 
