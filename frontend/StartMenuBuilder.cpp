@@ -63,7 +63,8 @@ void SetHidden(const std::string& path, bool hidden) {
 void FillAboutFile(I_ChannelInfo* channel) {
     std::string about, path;
     if (ReadChannelProp(channel, "Path", path) != ZULERR_SUCCESS) return;
-    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsFile(about) && IsAboutPageOf(about, path))
+    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsAboutPageOf(about, path) &&
+        IsFile(AboutPagePath(about, path)))
         return;
     const std::string page = Join(path, kAboutPage);
     if (!IsFile(page)) return;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "common/Handles.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
@@ -33,16 +36,16 @@ bool RegisteredUnder(const std::string& expected) {
 
 int Run(const std::string& arguments) { return RunUpdaterBounded(arguments); }
 
-// The first kDistIdLimit bytes of the file; empty when it cannot be read.
-std::string ReadHead(const std::string& file) {
+// The first kDistIdLimit bytes of the file, up to a zero byte; none when it cannot be read.
+std::optional<std::string> ReadHead(const std::string& file) {
     const UniqueHandle handle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return std::string();
+    if (!handle) return std::nullopt;
     std::string text(kDistIdLimit, '\0');
     DWORD read = 0;
-    if (!ReadFile(handle.get(), text.data(), kDistIdLimit, &read, nullptr)) return std::string();
+    if (!ReadFile(handle.get(), text.data(), kDistIdLimit, &read, nullptr)) return std::nullopt;
     text.resize(read);
-    return text;
+    return std::string(text.c_str());
 }
 
 // "distid.dat" in the front-end's folder: its text without trailing blanks and line ends becomes
@@ -53,8 +56,10 @@ void TakeDistIdFile(VelorinSettings& settings) {
     std::string file;
     JoinedPath(*settings.path, kDistIdFile, file);
     if (!FileExists(file.c_str())) return;
-    const std::string text = StripTrailing(ReadHead(file).c_str(), kDistIdTrailing);
-    if (text.find_first_of(kDistIdForbidden) == std::string::npos) settings.distId = text;
+    if (const std::optional<std::string> head = ReadHead(file)) {
+        const std::string text = StripTrailing(*head, kDistIdTrailing);
+        if (text.find_first_of(kDistIdForbidden) == std::string::npos) settings.distId = text;
+    }
     DeleteFileA(file.c_str());
 }
 

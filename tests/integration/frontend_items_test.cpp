@@ -242,6 +242,7 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     EXPECT_EQ(ReadLink(folder + "\\Help.lnk").target, installDir + "\\Manual.txt");
     const std::string website = ReadFileText(folder + "\\Visit Website.url");
     EXPECT_NE(website.find("URL=http://127.0.0.1/raiders"), std::string::npos) << website;
+    std::cout << "URLFILE[" << website << "]\n";
     const LinkInfo uninstall = ReadLink(folder + "\\Uninstall Star Raiders.lnk");
     EXPECT_EQ(uninstall.target, VelorinExe());
     EXPECT_EQ(uninstall.arguments, std::string("-UninstallItem ") + kGame);
@@ -263,7 +264,7 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     PrintShortcutTree(startMenu + "\\Programs\\Ludora", std::cout);
 
     // The install helper's desktop shortcut goes with the game.
-    const std::string desktopShortcut = frontEnd + "\\Star Raiders.lnk";
+    const std::string desktopShortcut = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Play Star Raiders.lnk";
     ASSERT_TRUE(WriteFileBytes(desktopShortcut, "link"));
     WriteString(HKEY_LOCAL_MACHINE, std::string(kItemKey) + kGame, "DesktopShortcut", desktopShortcut);
     m_manager.Reset();
@@ -435,7 +436,7 @@ TEST_F(FrontendItems, HostileAnswerLeavesEverythingOutsideTheSystemsPlacesAlone)
     ASSERT_EQ(Process(channels + GameItem(kGame, kApplicationType, "Star Raiders", {{"DesktopShortcut", outside + "\\keep.lnk"}, {"MenuDir", victim}, {"UninstInMenu", "1"}})),
               ZULERR_SUCCESS);
     ASSERT_EQ(Process(channels + GameItem(kDemo, kDemoType, "Star Raiders Demo")), ZULERR_SUCCESS);
-    EXPECT_TRUE(PathExists(ItemFolder("Star Raiders") + "\\Play Star Raiders.lnk"));
+    EXPECT_TRUE(PathExists(ItemFolder("Star Raiders") + "\\Uninstall Star Raiders.lnk"));
     m_manager.Reset();
     StopAllManagers();
     // A record whose values were changed behind the front-end's back.

@@ -170,7 +170,7 @@ TEST_F(FrontendOptions, AboutPagesOpenThroughTheShellOrSayWhatIsMissing) {
     // The value the Start-menu builder records itself: the full path of the channel's page.
     DeleteValue(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "AboutFile");
     ASSERT_TRUE(WriteFileBytes(channelDir + "\\About.html", "<p>Ludora about</p>"));
-    EXPECT_EQ(Velorin("-RefreshMenu"), 0u);
+    EXPECT_EQ(Velorin("-EnableUpdates"), 0u);  // rebuilds every channel's folder
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "AboutFile"), channelDir + "\\About.html");
     EXPECT_EQ(Velorin(std::string("-AboutChannel ") + kChannel, 20000), 0u);
     const std::vector<std::string> after = OpenedPages(pagesLog);
