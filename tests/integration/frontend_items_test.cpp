@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <intshcut.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "common/Handles.h"
 #include "common/ProgramTestSupport.h"
 #include "common/TextCompare.h"
+#include "frontend/InternetShortcut.h"
 #include "frontend/RuntimeFiles.h"
 #include "tests/integration/frontend_test_support.h"
 #include "tools/uiauto/UiAuto.h"
@@ -242,7 +244,6 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     EXPECT_EQ(ReadLink(folder + "\\Help.lnk").target, installDir + "\\Manual.txt");
     const std::string website = ReadFileText(folder + "\\Visit Website.url");
     EXPECT_NE(website.find("URL=http://127.0.0.1/raiders"), std::string::npos) << website;
-    std::cout << "URLFILE[" << website << "]\n";
     const LinkInfo uninstall = ReadLink(folder + "\\Uninstall Star Raiders.lnk");
     EXPECT_EQ(uninstall.target, VelorinExe());
     EXPECT_EQ(uninstall.arguments, std::string("-UninstallItem ") + kGame);
@@ -464,6 +465,29 @@ TEST_F(FrontendItems, HostileAnswerLeavesEverythingOutsideTheSystemsPlacesAlone)
     }
     for (const auto& [path, what] : after) EXPECT_TRUE(before.count(path)) << path << " appeared: " << what;
     testsupport::RemoveFolderTree(outside);
+}
+
+// "Visit Website.url" is saved by the system's Internet-shortcut object, which reads it back.
+TEST(FrontendInternetShortcut, SavedAndReadBackThroughTheSystemsObject) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::string link = MakeScratchDirectory("internet-shortcut") + "\\Visit Website.url";
+    EXPECT_EQ(CreateInternetShortcut(link.c_str(), "http://127.0.0.1/raiders"), S_OK);
+    {
+        ComPtr<IUniformResourceLocatorA> locator;
+        ASSERT_EQ(CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER, IID_IUniformResourceLocatorA,
+                                   reinterpret_cast<void**>(locator.GetAddressOf())),
+                  S_OK);
+        ComPtr<IPersistFile> file;
+        ASSERT_EQ(locator->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())), S_OK);
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        ASSERT_EQ(file->Load(wide, STGM_READ), S_OK);
+        char* url = nullptr;
+        ASSERT_EQ(locator->GetURL(&url), S_OK);
+        EXPECT_STREQ(url, "http://127.0.0.1/raiders");
+        CoTaskMemFree(url);
+    }
+    CoUninitialize();
 }
 
 // Runtime files against the system folder: equal and older ones are dropped, a newer one

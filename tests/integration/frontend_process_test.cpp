@@ -178,7 +178,7 @@ TEST_F(FrontendProcess, UpdaterRegistrationTakesTheDistIdFileAndSwitchesUpdates)
 TEST_F(FrontendProcess, HungUpdaterIsGivenUpAfterTwoMinutes) {
     const std::string log = MakeScratchDirectory("hung-updater") + "\\zul.log";
     WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile", log);
-    ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.hang", "1"));
+    ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.hang", "ZULVelorin"));  // the manager's runs answer
     EXPECT_EQ(Velorin("-RefreshMenu", 6 * 60 * 1000), 0u);  // a hang time-out only
     DeleteFileA((maker + "\\updater\\rlymgr.hang").c_str());
     DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile");
