@@ -18,6 +18,9 @@ bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// Rounds a value that keeps changing size between the size query and the read.
+constexpr int kReadAttempts = 4;
+
 struct EditableValue {
     std::unique_ptr<char[]> text;
 };
@@ -31,8 +34,9 @@ LONG ReadForEdit(const char* subKey, const char* valueName, size_t extra, Editab
     if (result != ERROR_SUCCESS) return result;
 
     DWORD size = 0;
-    result = RegQueryValueExA(key.get(), valueName, nullptr, nullptr, nullptr, &size);
-    if (result == ERROR_FILE_NOT_FOUND) size = 0;
+    DWORD type = REG_SZ;
+    result = RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size);
+    if (result == ERROR_FILE_NOT_FOUND || (result == ERROR_SUCCESS && !IsStringType(type))) size = 0;  // absent
     else if (result != ERROR_SUCCESS) return result;
 
     if (extra > SIZE_MAX - kEditSlack - size) return ERROR_NOT_ENOUGH_MEMORY;
@@ -64,6 +68,7 @@ LONG RegReadValue(HKEY root, const char* subKey, const char* valueName, char* bu
     DWORD type = 0;
     DWORD size = bufferSize;
     result = RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    if (result == ERROR_SUCCESS && !IsStringType(type)) result = ERROR_INVALID_DATA;
     if (result != ERROR_SUCCESS) {
         buffer[0] = '\0';
         return result;
@@ -77,6 +82,30 @@ LONG RegReadValue(HKEY root, const char* subKey, const char* valueName, char* bu
         buffer[size] = '\0';
     }
     return ERROR_SUCCESS;
+}
+
+LONG RegReadString(HKEY root, const char* subKey, const char* valueName, std::string& out) {
+    out.clear();
+    UniqueRegKey key;
+    LONG result = RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, key.put());
+    if (result != ERROR_SUCCESS) return result;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        DWORD type = 0;
+        DWORD size = 0;
+        result = RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size);
+        if (result != ERROR_SUCCESS) return result;
+        if (!IsStringType(type)) return ERROR_INVALID_DATA;
+        std::string text(size + 1, '\0');
+        DWORD received = size;
+        result = RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &received);
+        if (result == ERROR_MORE_DATA) continue;  // it grew meanwhile
+        if (result != ERROR_SUCCESS) return result;
+        if (!IsStringType(type)) return ERROR_INVALID_DATA;
+        text.resize(received);
+        out.assign(text.c_str());  // up to the first zero, stored or not
+        return ERROR_SUCCESS;
+    }
+    return ERROR_MORE_DATA;
 }
 
 LONG RegWriteString(HKEY root, const char* subKey, const char* valueName, const char* text) {

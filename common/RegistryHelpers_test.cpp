@@ -71,6 +71,38 @@ TEST_F(RegistryHelpers, StringStoredWithoutItsZeroIsTerminated) {
     EXPECT_EQ(Read("Raw"), "abcde");
 }
 
+// A number or binary data under a string's name reads as absent, never as text running past its
+// bytes; a long string is read whole.
+TEST_F(RegistryHelpers, OtherTypesReadAsAbsentAndLongStringsWhole) {
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, Key().c_str(), "Seed", ""), 0);
+    UniqueRegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchKey, 0, KEY_SET_VALUE, key.put()), 0);
+    const DWORD number = 0x41414141;  // "AAAA" without a zero
+    ASSERT_EQ(RegSetValueExA(key.get(), "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number), 0);
+    ASSERT_EQ(RegSetValueExA(key.get(), "Binary", 0, REG_BINARY, reinterpret_cast<const BYTE*>("abcdefgh"), 8), 0);
+
+    char buffer[8];
+    std::memset(buffer, 'q', sizeof buffer);
+    EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, kScratchKey, "Number", buffer, sizeof buffer), ERROR_INVALID_DATA);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(Read("Binary"), "<13>");
+    std::string text = "stale";
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, kScratchKey, "Number", text), ERROR_INVALID_DATA);
+    EXPECT_EQ(text, "");
+    // Appending treats it as empty and stores a string.
+    EXPECT_EQ(RegAppendToString(kScratchKey, "Number", "{A},"), 0);
+    EXPECT_EQ(Read("Number"), "{A},");
+
+    const std::string longText(40000, 'g');
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, Key().c_str(), "Long", longText.c_str()), 0);
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, kScratchKey, "Long", text), 0);
+    EXPECT_EQ(text, longText);
+    ASSERT_EQ(RegSetValueExA(key.get(), "Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcd"), 4), 0);
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, kScratchKey, "Raw", text), 0);
+    EXPECT_EQ(text, "abcd");
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, kScratchKey, "Missing", text), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(RegistryHelpers, AppendOnceAndRemove) {
     EXPECT_EQ(RegAppendToString(kScratchKey, "List", "{A},"), 0);
     EXPECT_EQ(Read("List"), "{A},");

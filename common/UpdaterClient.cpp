@@ -86,7 +86,7 @@ int FindUpdaterProgram(char* out) {
     return FileExists(out) ? 0 : -1;
 }
 
-int RunUpdater(const char* arguments, DWORD* exitCode, char* output, DWORD outputSize) {
+int RunUpdater(const char* arguments, DWORD* exitCode, char* output, DWORD outputSize, DWORD timeoutMs) {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeBufferSize)) return -1;
@@ -115,7 +115,15 @@ int RunUpdater(const char* arguments, DWORD* exitCode, char* output, DWORD outpu
     // Keep one byte more than fits, to tell a full buffer from one that was just filled.
     const size_t keep = output && outputSize > 0 ? outputSize : 0;
     std::string received;
-    while (WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) DrainPipe(pipeRead.get(), received, keep);
+    constexpr DWORD kDrainPeriodMs = 20;
+    const ULONGLONG started = GetTickCount64();
+    while (WaitForSingleObject(process.get(), kDrainPeriodMs) == WAIT_TIMEOUT) {
+        DrainPipe(pipeRead.get(), received, keep);
+        if (timeoutMs != INFINITE && GetTickCount64() - started >= timeoutMs) {
+            if (exitCode) *exitCode = STILL_ACTIVE;
+            return -1;
+        }
+    }
     DrainPipe(pipeRead.get(), received, keep);
 
     DWORD code = 0;

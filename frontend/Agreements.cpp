@@ -5,6 +5,7 @@
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
+#include "frontend/ServerPaths.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ AgreementResult RunViewer(const std::string& viewerPath, const std::string& argu
 
 AgreementResult ShowChannelAgreement(const std::string& viewerPath, const std::string& documentPath,
                                      const std::string& channelName) {
-    const std::string arguments = "-FileName \"" + documentPath + "\" -Title \"" + channelName +
+    // A quote in the name would end the title and add arguments of its own.
+    const std::string arguments = "-FileName \"" + documentPath + "\" -Title \"" + ServerPaths::WithoutQuotes(channelName) +
                                   " - End User License Agreement\" -okname Accept -cancelname Decline";
     DWORD exitCode = 0;
     return RunViewer(viewerPath, arguments, exitCode);

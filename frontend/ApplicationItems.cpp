@@ -15,11 +15,14 @@
 #include "common/TextCompare.h"
 #include "frontend/Agreements.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/FolderPlaces.h"
+#include "frontend/InternetShortcut.h"
 #include "frontend/ItemRecord.h"
 #include "frontend/ItemTexts.h"
 #include "frontend/MenuText.h"
 #include "frontend/NotificationItems.h"
 #include "frontend/RuntimeFiles.h"
+#include "frontend/ServerPaths.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinIds.h"
 #include "ui/MessageBoxes.h"
@@ -49,16 +52,6 @@ bool Present(I_ZULItem* item, const char* name, std::string& value) {
     return ReadItemProp(item, name, value) == ZULERR_SUCCESS && !value.empty();
 }
 
-// "ProgramFilesDir" + "Tessary\Games".
-bool GamesFolder(std::string& out) {
-    char programFiles[MAX_PATH] = {};
-    if (RegReadValue(HKEY_LOCAL_MACHINE, kWindowsVersionKey, "ProgramFilesDir", programFiles, sizeof programFiles) !=
-            ERROR_SUCCESS || !programFiles[0])
-        return false;
-    out = Join(programFiles, kGamesFolder);
-    return true;
-}
-
 // The games folder + the channel's display name + the item's name.
 bool InstallationFolder(const std::string& channelName, const std::string& itemName, std::string& out) {
     std::string games;
@@ -83,10 +76,18 @@ void RemoveEmptyGameFolders(const std::string& installDir) {
     }
 }
 
-bool WriteInternetShortcut(const std::string& path, const std::string& url) {
+// The hand-written form, for a system without the Internet-shortcut object.
+bool WriteInternetShortcutFile(const std::string& path, const std::string& url) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << "[InternetShortcut]\r\nURL=" << url << "\r\n";
     return static_cast<bool>(out.flush());
+}
+
+bool WriteInternetShortcut(const std::string& path, const std::string& url) {
+    const HRESULT hr = CreateInternetShortcut(path.c_str(), url.c_str());
+    if (hr == REGDB_E_CLASSNOTREG || hr == CLASS_E_CLASSNOTAVAILABLE || hr == CO_E_SERVER_EXEC_FAILURE)
+        return WriteInternetShortcutFile(path, url);
+    return SUCCEEDED(hr);
 }
 
 // The Play, Help and web-site shortcuts, each under its condition, in that order.
@@ -132,11 +133,19 @@ void SetDefault(I_ZULItem* item, const char* name, const char* value) {
     if (ReadItemProp(item, name, current) != ZULERR_SUCCESS) (void)WriteItemProp(item, name, value);
 }
 
-}  // namespace
-
-bool IsPlainName(const std::string& text) {
-    return !text.empty() && text != "." && text != ".." && text.find_first_of("\\/:*?\"<>|") == std::string::npos;
+// The item's Start-menu folder: "MenuDir" when it is a folder the front-end made for the item,
+// else the folder holding the item's marker file; empty when there is none.
+std::string ItemMenuFolder(I_ZULItem* item, const std::string& guid) {
+    std::string menuDir, marked;
+    const std::string markerName = MenuText::MarkerFileNameFor(guid);
+    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && IsMarkedMenuFolder(menuDir, markerName))
+        return menuDir;
+    const std::string startMenu = StartMenuDirectory();
+    if (!startMenu.empty() && FindMarkedFolder(startMenu, guid, marked)) return marked;
+    return std::string();
 }
+
+}  // namespace
 
 ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name) {
     std::string family, guid;
@@ -176,7 +185,7 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
     if (ZULError e = ReadItemProp(item, "Name", name)) return Failed(e);
     if (ZULError e = ReadItemProp(item, "Guid", guid)) return Failed(e);
     // Both end up in folder names and in the folder trees an uninstall deletes.
-    if (!IsPlainName(name) || !IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
+    if (!ServerPaths::IsPlainName(name) || !ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
     if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) {
         if (!silent && !AskYesNo(kReinstallQuestion, name)) return Failed(ZULERR_ALREADY_INSTALLED);
         (void)DeleteItemInfo(item);
@@ -254,30 +263,29 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     if (!quiet && named && !AskYesNo(FillName(kUninstallQuestionFormat, name), kUninstallQuestionCaption))
         return Succeeded(ZULERR_CANCELLED);
 
-    std::string guid, path, menuDir, desktopShortcut;
+    std::string guid, path, desktopShortcut;
     if (ZULError e = ReadItemProp(item, "Guid", guid)) return Failed(e);
     if (ZULError e = ReadItemProp(item, "Path", path)) return Failed(e);
     if (path.empty()) return Failed(ZULERR_NOT_FOUND);
+    // The GUID names the uninstall entry's key and the marker file.
+    if (!ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
 
-    const std::string params = Join(path, kParamsLibrary);
-    if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
-    DeleteDirectoryTree(path.c_str());
-    RemoveEmptyGameFolders(path);
+    // A recorded value may come from any server answer: only the places an installation makes go.
+    if (IsGameInstallFolder(path)) {
+        const std::string params = Join(path, kParamsLibrary);
+        if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
+        DeleteDirectoryTree(path.c_str());
+        RemoveEmptyGameFolders(path);
+    }
 
     // "MenuDir" goes stale when the channel's folder is renamed (the updated mark, the user): the
     // marker file still finds the folder then.
-    if (ReadItemProp(item, "MenuDir", menuDir) == ZULERR_SUCCESS && !menuDir.empty() &&
-        DirectoryExists(menuDir.c_str())) {
-        DeleteDirectoryTree(menuDir.c_str());
-    } else {
-        std::string marked;
-        const std::string startMenu = StartMenuDirectory();
-        if (!startMenu.empty() && FindMarkedFolder(startMenu, guid, marked)) DeleteDirectoryTree(marked.c_str());
-    }
+    const std::string menuFolder = ItemMenuFolder(item, guid);
+    if (!menuFolder.empty()) DeleteDirectoryTree(menuFolder.c_str());
 
     (void)RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + guid).c_str());
-    if (ReadItemProp(item, "DesktopShortcut", desktopShortcut) == ZULERR_SUCCESS && !desktopShortcut.empty() &&
-        FileExists(desktopShortcut.c_str()))
+    if (ReadItemProp(item, "DesktopShortcut", desktopShortcut) == ZULERR_SUCCESS &&
+        IsDesktopShortcutPath(desktopShortcut) && FileExists(desktopShortcut.c_str()))
         DeleteFileA(desktopShortcut.c_str());
 
     const ZULError deleted = DeleteItemInfo(item);

@@ -16,14 +16,12 @@
                                                  I_ZULItem* item, bool silent);
 
 // Removes the installed item: "params.dll" unregistered, installation and Start-menu folders,
-// uninstall entry, desktop shortcut, record. Unless quiet, asks first (No: succeeded with 29)
+// uninstall entry, desktop shortcut, record. Only places the front-end makes are deleted: an
+// installation folder inside the games folder, a Start-menu folder holding the item's marker, a
+// shortcut directly on a desktop. Unless quiet, asks first (No: succeeded with 29)
 // and reports success by name.
 [[nodiscard]] ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet);
 
 // Asks to remove installed demos, then other versions, of the item's family; a refusal fails
 // with 35 (demo) or 34. An accepted removal runs quietly; its failure does not stop the caller.
 [[nodiscard]] ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name);
-
-// Whether text can stand as one folder or file name: not empty, no separator, drive colon or
-// wildcard, and neither "." nor "..".
-bool IsPlainName(const std::string& text);

@@ -86,7 +86,8 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     const C_StartMenuBuilder builder(m_settings);
     ComPtr<I_ChannelInfo> channel;
     if (ZULError e = OpenChannel(m_manager, guid, channel)) return e;
-    (void)builder.EnsureChannelMenu(channel.Get());
+    // A channel refused a folder is refused the rest too: its "MenuDir" may name any place.
+    if (builder.EnsureChannelMenu(channel.Get()) == ZULERR_INVALID_ARGUMENT) return ZULERR_INVALID_ARGUMENT;
 
     std::string menuDir, menuName;
     if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", menuDir)) return e;
@@ -129,12 +130,14 @@ void C_ChannelOptions::SwitchSiblingChannels(const std::string& guid, const std:
 
 int C_ChannelOptions::ShowChannelAbout(const std::string& guid) const {
     ComPtr<I_ChannelInfo> channel;
-    std::string name, page, path, fullPage;
+    std::string name, page, path;
     const bool named = OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS &&
                        ReadChannelMenuName(channel.Get(), name) == ZULERR_SUCCESS && !name.empty();
-    if (named && ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS && !page.empty()) {
-        (void)ReadChannelProp(channel.Get(), "Path", path);
-        if (JoinedPath(path, page.c_str(), fullPage) && ShellOpen(path.c_str(), fullPage.c_str(), "")) return 0;
+    // "AboutFile" is a full path (the Start-menu builder records it so); only a page inside the
+    // channel's own folder is opened, never a program a server answer points at.
+    if (named && ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS && !page.empty() &&
+        ReadChannelProp(channel.Get(), "Path", path) == ZULERR_SUCCESS && IsAboutPageOf(page, path)) {
+        if (ShellOpen(path.c_str(), AboutPagePath(page, path).c_str(), "")) return 0;
     }
     (void)ui::ShowMessage(nullptr, NoAboutText(named ? name : guid), kNoAboutCaption, MB_OK);
     return ShowGeneralAbout();

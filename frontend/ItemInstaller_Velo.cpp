@@ -10,6 +10,7 @@
 #include "frontend/NotificationItems.h"
 #include "frontend/VelorinIds.h"
 #include "frontend/VelorinSettings.h"
+#include "records/GuidText.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -24,28 +25,21 @@ struct TypeLookup {
     ItemKind kind;
 };
 
-bool ParseGuid(const std::string& text, GUID& out) {
-    if (text.size() < 36 || text.size() > 38) return false;
-    const std::string braced = text.front() == '{' ? text : "{" + text + "}";
-    if (braced.size() != 38 || braced.back() != '}') return false;
-    wchar_t wide[39] = {};
-    for (size_t i = 0; i < braced.size(); ++i) wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(braced[i]));
-    return SUCCEEDED(CLSIDFromString(wide, &out));
-}
+// The records' GUID reading: 36 to 38 characters, either brace optional.
+bool ParseGuid(const std::string& text, GuidValue& out) { return ParseGuidText(text, out) == kGuidParsed; }
 
 TypeLookup LookUpType(I_ZULItem* item) {
     CoTaskMemString text;
     ZULError ret = ZULERR_SUCCESS;
     const HRESULT hr = item->GetProp(InText("Type"), text.put(), &ret);
     if (hr != S_OK || ret != ZULERR_SUCCESS) return {hr, ret, ItemKind::Unsupported};
-    GUID type;
+    GuidValue type, application, demo, notification;
     if (!ParseGuid(text.c_str(), type)) return {S_FALSE, ZULERR_BAD_GUID, ItemKind::Unsupported};
-    GUID application, demo, notification;
     ParseGuid(VelorinIds::kApplicationItemType, application);
     ParseGuid(VelorinIds::kDemoItemType, demo);
     ParseGuid(VelorinIds::kNotificationItemType, notification);
-    if (IsEqualGUID(type, application) || IsEqualGUID(type, demo)) return {S_OK, ZULERR_SUCCESS, ItemKind::Application};
-    if (IsEqualGUID(type, notification)) return {S_OK, ZULERR_SUCCESS, ItemKind::Notification};
+    if (type == application || type == demo) return {S_OK, ZULERR_SUCCESS, ItemKind::Application};
+    if (type == notification) return {S_OK, ZULERR_SUCCESS, ItemKind::Notification};
     return {S_FALSE, ZULERR_ITEM_TYPE_NOT_SUPPORTED, ItemKind::Unsupported};
 }
 

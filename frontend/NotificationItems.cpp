@@ -11,10 +11,11 @@
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "common/TextCompare.h"
-#include "frontend/ApplicationItems.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/FolderPlaces.h"
 #include "frontend/ItemRecord.h"
 #include "frontend/ItemTexts.h"
+#include "frontend/ServerPaths.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/VelorinIds.h"
 
@@ -84,7 +85,7 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
 
     std::string guid, channelGuid, channelDir, fileSets;
     if (ZULError e = ReadItemGuid(item, guid)) return Failed(e);
-    if (!IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
+    if (!ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
     if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
     const C_StartMenuBuilder menus(settings);
     if (ZULError e = menus.GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
@@ -100,7 +101,7 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
         return Failed(ZULERR_FILE_OPEN_FAILED);
     const std::string shortcutName = Stripped(content.get());
     // The name becomes a file in the channel's folder, removed again on uninstall.
-    if (!IsPlainName(shortcutName)) return Failed(ZULERR_INVALID_ARGUMENT);
+    if (!ServerPaths::IsPlainName(shortcutName)) return Failed(ZULERR_INVALID_ARGUMENT);
 
     const std::string exe = settings.exe.value_or(std::string());
     const std::string arguments = "-LaunchNotification " + guid;
@@ -129,9 +130,14 @@ ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettin
     if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
     if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
     if (ZULError e = ReadItemProp(item, "ShortcutName", shortcutName)) return Succeeded(e);
-    if (IsPlainName(shortcutName)) DeleteFileA(Join(channelDir, shortcutName + ".lnk").c_str());
+    if (ServerPaths::IsPlainName(shortcutName)) DeleteFileA(Join(channelDir, shortcutName + ".lnk").c_str());
     if (ZULError e = ReadItemProp(item, "Path", path)) return Succeeded(e);
-    if (!path.empty()) DeleteDirectoryTree(path.c_str());
+    // Only the folder an installation makes goes: the front-end's folder joined with the GUID.
+    std::string guid;
+    const std::string frontEndDir = settings.path.value_or(std::string());
+    if (!path.empty() && !frontEndDir.empty() && ReadItemGuid(item, guid) == ZULERR_SUCCESS &&
+        ServerPaths::IsPlainName(guid) && SamePlace(path, Join(frontEndDir, guid)))
+        DeleteDirectoryTree(path.c_str());
     const ZULError deleted = DeleteItemInfo(item);
     return deleted == ZULERR_SUCCESS ? Succeeded() : Failed(deleted);
 }

@@ -11,17 +11,15 @@
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
-#include "common/ProcessHelpers.h"
 #include "common/RegistryHelpers.h"
-#include "common/UpdaterClient.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/FolderPlaces.h"
+#include "frontend/ProgramWaits.h"
 #include "frontend/StartMenuBuilder.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-constexpr DWORD kValueBufferSize = 1024;
 
 // Block text of a preset: the first "%s" takes "1" or "0" (subscribe), the second the
 // front-end's own folder.
@@ -54,9 +52,9 @@ constexpr PartnerPreset kPresets[] = {
 };
 
 std::optional<std::string> ReadOld(const char* key, const char* name) {
-    char value[kValueBufferSize] = {};
-    if (RegReadValue(HKEY_LOCAL_MACHINE, key, name, value, sizeof value) != ERROR_SUCCESS) return std::nullopt;
-    return std::string(value);
+    std::string value;
+    if (RegReadString(HKEY_LOCAL_MACHINE, key, name, value) != ERROR_SUCCESS) return std::nullopt;
+    return value;
 }
 
 std::string Join(const std::string& base, const char* name) {
@@ -97,6 +95,17 @@ void DeleteOldShortcuts(const std::string& mainMenu) {
     } while (FindNextFileA(find.get(), &entry));
 }
 
+// Whether deleting folder would delete the front-end's own folder or the running program's (an
+// old install overwritten in place, or one that held the new one).
+bool HoldsOwnFolder(const std::string& folder, const VelorinSettings& settings) {
+    std::string running = ModuleFileName();
+    running.resize(running.find_last_of("\\/") == std::string::npos ? 0 : running.find_last_of("\\/"));
+    for (const std::string& own : {settings.path.value_or(std::string()), running}) {
+        if (!own.empty() && (SamePlace(folder, own) || IsInsidePlace(own, folder))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) {
@@ -107,8 +116,7 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
         if (!oldExe) continue;
 
         const std::string oldPath = ReadOld(preset.oldKey, "Path").value_or("");
-        DWORD exitCode = 0;
-        StartProgram(oldExe->c_str(), "-CheckDirectories", nullptr, true, &exitCode);
+        (void)RunProgramBounded(*oldExe, "-CheckDirectories");
         const std::string mainMenu = ReadOld(preset.oldKey, "MainMenu").value_or("");
 
         char updatesEnabled[64] = {};
@@ -125,10 +133,8 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
             DeleteDirectoryTree(Join(mainMenu, "Options").c_str());
             DeleteOldShortcuts(mainMenu);
         }
-        (void)RunUpdater(("-unregisterapp " + std::string(preset.oldUpdaterApp)).c_str(), &exitCode);
-        // The old folder goes, unless it is the front-end's own (an old install overwritten in place).
-        if (!oldPath.empty() && lstrcmpiA(oldPath.c_str(), settings.path.value_or("").c_str()) != 0)
-            DeleteDirectoryTree(oldPath.c_str());
+        (void)RunUpdaterBounded("-unregisterapp " + std::string(preset.oldUpdaterApp));
+        if (!oldPath.empty() && !HoldsOwnFolder(oldPath, settings)) DeleteDirectoryTree(oldPath.c_str());
         RegDeleteKeyTree(HKEY_LOCAL_MACHINE, preset.oldKey);
     }
     return 0;

@@ -8,7 +8,9 @@
 #include "common/PathHelpers.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
+#include "frontend/FolderPlaces.h"
 #include "frontend/MenuText.h"
+#include "frontend/ServerPaths.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -57,17 +59,34 @@ void SetHidden(const std::string& path, bool hidden) {
     SetFileAttributesA(path.c_str(), hidden ? (attributes | FILE_ATTRIBUTE_HIDDEN) : (attributes & ~FILE_ATTRIBUTE_HIDDEN));
 }
 
-// Fills "AboutFile" from the channel's "Path" when it names no existing page.
+// Fills "AboutFile" from the channel's "Path" when it names no existing page inside that folder.
 void FillAboutFile(I_ChannelInfo* channel) {
     std::string about, path;
-    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsFile(about)) return;
     if (ReadChannelProp(channel, "Path", path) != ZULERR_SUCCESS) return;
+    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsAboutPageOf(about, path) &&
+        IsFile(AboutPagePath(about, path)))
+        return;
     const std::string page = Join(path, kAboutPage);
     if (!IsFile(page)) return;
     if (WriteChannelProp(channel, "AboutFile", page) == ZULERR_SUCCESS) (void)FlushChannel(channel);
 }
 
+// A channel whose folder name ("MenuName", else "Name") would leave the Start menu or name no
+// single folder gets none. A channel without either is left to the steps that report it.
+bool HasPlainFolderName(I_ChannelInfo* channel) {
+    std::string menuName;
+    return ReadChannelMenuName(channel, menuName) != ZULERR_SUCCESS || ServerPaths::IsPlainRelativePath(menuName);
+}
+
 }  // namespace
+
+std::string AboutPagePath(const std::string& aboutFile, const std::string& channelPath) {
+    return ServerPaths::IsRootedPath(aboutFile) ? aboutFile : Join(channelPath, aboutFile);
+}
+
+bool IsAboutPageOf(const std::string& aboutFile, const std::string& channelPath) {
+    return !channelPath.empty() && IsInsidePlace(AboutPagePath(aboutFile, channelPath), channelPath);
+}
 
 bool FindMarkedFolder(const std::string& root, const std::string& marker, std::string& found) {
     return FindMarkerFolder(root, MenuText::MarkerFileNameFor(marker), found);
@@ -95,10 +114,13 @@ std::string StartMenuDirectory() {
 ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
     std::string guid;
     if (ZULError e = ReadChannelGuid(channel, guid)) return e;
+    if (!HasPlainFolderName(channel)) return ZULERR_INVALID_ARGUMENT;
     FillAboutFile(channel);
 
+    // A recorded folder counts only where the front-end makes folders and with its marker in it.
     std::string menuDir;
-    const bool known = ReadChannelProp(channel, "MenuDir", menuDir) == ZULERR_SUCCESS && IsFolder(menuDir);
+    const bool known = ReadChannelProp(channel, "MenuDir", menuDir) == ZULERR_SUCCESS &&
+                       IsMarkedMenuFolder(menuDir, MenuText::MarkerFileName(guid));
     if (!known) {
         const std::string startMenu = StartMenuDirectory();
         std::string found;

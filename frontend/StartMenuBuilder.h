@@ -17,7 +17,9 @@ public:
     explicit C_StartMenuBuilder(const VelorinSettings& settings) : m_settings(settings) {}
 
     // Finds or creates the channel's folder, writes its marker file and Options shortcuts.
-    // 0; 1 when the folder is missing afterwards or no Start menu exists; 4 out of memory;
+    // A recorded "MenuDir" is used only inside the Programs folder and holding the channel's
+    // marker file. 0; 3 (ZULERR_INVALID_ARGUMENT, nothing done) when the folder name is not a
+    // plain relative path; 1 when the folder is missing afterwards or no Start menu exists; 4 out of memory;
     // 19 when the folder cannot be created; else the error of a channel-record call.
     [[nodiscard]] ZULError EnsureChannelMenu(I_ChannelInfo* channel) const;
     // (Re)writes the three option shortcuts, exactly one of Turn on / Turn off visible. 0 or 1.
@@ -43,5 +45,10 @@ std::string StartMenuDirectory();
 // Replaces a folder's hidden marker file (MenuText::MarkerFileNameFor(marker)); a file that
 // cannot be written is passed over.
 void WriteFolderMarker(const std::string& folder, const std::string& marker);
+// The about page a channel's "AboutFile" names: a full path as it is, a relative one joined to the
+// channel's "Path".
+std::string AboutPagePath(const std::string& aboutFile, const std::string& channelPath);
+// Whether that page lies inside the channel's "Path" (only such a page is opened or kept).
+bool IsAboutPageOf(const std::string& aboutFile, const std::string& channelPath);
 // Depth first under root: the folder holding marker's hidden marker file.
 bool FindMarkedFolder(const std::string& root, const std::string& marker, std::string& found);

@@ -4,7 +4,6 @@
 
 #include "common/CommaList.h"
 #include "common/MutexHelpers.h"
-#include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/NotificationLauncher.h"
 #include "frontend/VelorinIds.h"
@@ -21,18 +20,10 @@ constexpr char kExitText[] = "Exit";
 constexpr char kAboutText[] = "About";
 constexpr UINT_PTR kRebuildTimer = 1;
 constexpr UINT kRebuildPeriodMs = 1000;
-constexpr DWORD kPendingListSize = 16384;
 constexpr int kWindowSize = 100;
 
 // The non-empty entries of the comma-separated pending list, in order.
-std::vector<std::string> PendingEntries() {
-    std::vector<char> value(kPendingListSize, '\0');
-    if (RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, value.data(),
-                     kPendingListSize) != ERROR_SUCCESS)
-        return {};
-    value.back() = '\0';
-    return SplitCommaList(value.data());
-}
+std::vector<std::string> PendingEntries() { return SplitCommaList(ReadNewNotifications()); }
 
 }  // namespace
 

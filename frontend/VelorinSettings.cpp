@@ -48,6 +48,12 @@ VelorinSettings VelorinSettings::Load() {
     return settings;
 }
 
+std::string ReadNewNotifications() {
+    std::string list;
+    (void)RegReadString(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, list);
+    return list;
+}
+
 bool VelorinSettings::Save() const {
     bool allWritten = true;
     for (const Field& field : kFields) {

@@ -26,3 +26,6 @@ struct VelorinSettings {
 
 // The running program's full file name.
 std::string ModuleFileName();
+
+// The pending list "NewNotifications" of the settings key, read whole; empty when absent.
+std::string ReadNewNotifications();

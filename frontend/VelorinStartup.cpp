@@ -8,7 +8,6 @@
 
 #include "ZULMan.h"
 #include "common/Handles.h"
-#include "common/RegistryHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/ItemInstaller_Velo.h"
 #include "frontend/NotificationLauncher.h"
@@ -28,11 +27,7 @@ constexpr DWORD kBootWaitMs = 10000;
 constexpr DWORD kManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // Notifications are pending when "NewNotifications" reads and is not empty.
-bool NotificationsPending() {
-    char value[1024] = {};
-    return RegReadValue(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, value, sizeof value) ==
-               ERROR_SUCCESS && value[0];
-}
+bool NotificationsPending() { return !ReadNewNotifications().empty(); }
 
 // What the install helper's shutdown requests stop: server mode stops, an open menu closes and
 // the tray gets "Exit".

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <optional>
+#include <string>
 
+#include "common/Handles.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
@@ -11,6 +13,7 @@
 #include "common/Settings.h"
 #include "common/UpdaterClient.h"
 #include "common/UpdaterLines.h"
+#include "frontend/ProgramWaits.h"
 #include "frontend/VelorinIds.h"
 
 namespace {
@@ -20,28 +23,43 @@ constexpr UpdaterApp kVelorinApp{VelorinIds::kProgramName, "Tessary ZUL Velorin"
 constexpr char kManagerAppName[] = "ZULManager";
 constexpr char kDistIdFile[] = "distid.dat";
 constexpr char kDistIdTrailing[] = "\r\n\t ";
+constexpr char kDistIdForbidden[] = "\"\r\n";
+constexpr DWORD kDistIdLimit = 1024;
 constexpr DWORD kAnswerSize = 4096;
+constexpr char kAppPathQuery[] = "-getapppath ";
 
 bool RegisteredUnder(const std::string& expected) {
     char answer[kAnswerSize] = {};
-    return GetAppPath(VelorinIds::kProgramName, answer, sizeof answer) == 0 && answer[0] &&
-           lstrcmpiA(answer, expected.c_str()) == 0;
+    return RunUpdaterBounded(std::string(kAppPathQuery) + VelorinIds::kProgramName, answer, sizeof answer) == 0 &&
+           answer[0] && lstrcmpiA(answer, expected.c_str()) == 0;
 }
 
-int Run(const std::string& arguments) {
-    DWORD exitCode = 0;
-    return RunUpdater(arguments.c_str(), &exitCode);
+int Run(const std::string& arguments) { return RunUpdaterBounded(arguments); }
+
+// The first kDistIdLimit bytes of the file, up to a zero byte; none when it cannot be read.
+std::optional<std::string> ReadHead(const std::string& file) {
+    const UniqueHandle handle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return std::nullopt;
+    std::string text(kDistIdLimit, '\0');
+    DWORD read = 0;
+    if (!ReadFile(handle.get(), text.data(), kDistIdLimit, &read, nullptr)) return std::nullopt;
+    text.resize(read);
+    return std::string(text.c_str());
 }
 
 // "distid.dat" in the front-end's folder: its text without trailing blanks and line ends becomes
-// "DistID" (in memory); the file is deleted even when it was empty or unreadable.
+// "DistID" (in memory); the file is deleted even when it was empty or unreadable. A text with a
+// quote or a line break inside is not used: it would add arguments to the updater's command line.
 void TakeDistIdFile(VelorinSettings& settings) {
     if (!settings.path) return;
     std::string file;
     JoinedPath(*settings.path, kDistIdFile, file);
     if (!FileExists(file.c_str())) return;
-    std::unique_ptr<char[]> text;
-    if (ReadWholeFile(file.c_str(), text)) settings.distId = StripTrailing(text.get(), kDistIdTrailing);
+    if (const std::optional<std::string> head = ReadHead(file)) {
+        const std::string text = StripTrailing(*head, kDistIdTrailing);
+        if (text.find_first_of(kDistIdForbidden) == std::string::npos) settings.distId = text;
+    }
     DeleteFileA(file.c_str());
 }
 

@@ -12,6 +12,7 @@
 #include "installhelper/InstallWork.h"
 #include "installhelper/OutcomeText.h"
 #include "installhelper/resource.h"
+#include "records/GuidText.h"
 #include "ui/MessageBoxes.h"
 
 namespace {
@@ -168,6 +169,9 @@ void C_InstallDialog::CarryOutChoices(bool viewHelp, bool launch, bool desktopSh
     if (FAILED(CreateShortcut(shortcut.c_str(), target.c_str(), work.launchArgs.c_str(), work.path.c_str(), nullptr,
                               target.c_str(), 0)))
         return;
-    const std::string itemKey = std::string(ProductKeys::kZUL) + "\\Item\\" + work.itemGuid;
+    // The record's key is the canonical GUID, whatever form "ItemInfo.dat" wrote it in.
+    GuidValue guid;
+    if (ParseGuidText(work.itemGuid, guid) != kGuidParsed) return;
+    const std::string itemKey = std::string(ProductKeys::kZUL) + "\\Item\\" + GuidToText(guid);
     (void)RegWriteString(HKEY_LOCAL_MACHINE, itemKey.c_str(), kDesktopShortcutValue, shortcut.c_str());
 }

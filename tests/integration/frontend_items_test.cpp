@@ -3,12 +3,16 @@
 // messages are answered through the UI-automation helper; the uninstall entry's command line
 // removes a game again. Runtime files are checked in-process against the system folder.
 #include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <intshcut.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <future>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -16,6 +20,8 @@
 #include "common/FileVersion.h"
 #include "common/Handles.h"
 #include "common/ProgramTestSupport.h"
+#include "common/TextCompare.h"
+#include "frontend/InternetShortcut.h"
 #include "frontend/RuntimeFiles.h"
 #include "tests/integration/frontend_test_support.h"
 #include "tools/uiauto/UiAuto.h"
@@ -92,6 +98,90 @@ std::future<std::vector<std::string>> AnswerBoxes(std::vector<Box> boxes, std::s
     });
 }
 
+// The number of icons a program file carries.
+int IconCount(const std::string& file) {
+    return static_cast<int>(ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0));
+}
+
+// Every shortcut under folder that takes its icon from the front-end names an icon it has.
+void ExpectFrontEndIconsExist(const std::string& folder) {
+    const int icons = IconCount(VelorinExe());
+    int checked = 0;
+    WalkFolderTree(folder, [&](const std::string& path, const WIN32_FIND_DATAA&, int) {
+        if (path.size() < 4 || !EqualsNoCase(path.substr(path.size() - 4), ".lnk")) return;
+        const LinkInfo link = ReadLink(path);
+        if (!EqualsNoCase(link.iconPath, VelorinExe())) return;
+        ++checked;
+        EXPECT_GE(link.iconIndex, 0) << path;
+        EXPECT_LT(link.iconIndex, icons) << path;
+    });
+    EXPECT_GE(checked, 4) << "About, Turn on, Turn off and Uninstall shortcuts";
+}
+
+// A start of the front-end whose message boxes are all answered Yes, else OK; their captions.
+std::vector<std::string> VelorinAnsweringAll(const std::string& args) {
+    RunningVelorin run(args);
+    std::vector<std::string> captions;
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    while (run.Wait(100) == 999 && GetTickCount64() < deadline) {
+        const HWND box = uiauto::WaitForProcessWindow(run.Id(), uiauto::kDialogClass, 200);
+        if (!box) continue;
+        captions.push_back(uiauto::Text(box));
+        if (!uiauto::ClickButton(box, IDYES)) uiauto::ClickButton(box, IDOK);
+        uiauto::WaitForWindowGone(box, 10000);
+    }
+    EXPECT_NE(run.Wait(0), 999u) << "ZULVelorin " << args << " did not end";
+    return captions;
+}
+
+// Every file and folder on drive C: outside the given places (and what lies in them), each with
+// its attributes and, for a file, its size and last write time.
+std::map<std::string, std::string> SnapshotOutside(const std::vector<std::string>& places) {
+    std::map<std::string, std::string> entries;
+    auto isPlace = [&](const std::string& path) {
+        for (const std::string& place : places)
+            if (EqualsNoCase(path, place)) return true;
+        return false;
+    };
+    std::function<void(const std::string&)> walk = [&](const std::string& folder) {
+        WIN32_FIND_DATAA entry;
+        const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+        if (!find) return;
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (isPlace(path)) continue;
+            std::ostringstream what;
+            what << std::hex << entry.dwFileAttributes;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                entries[path] = "folder " + what.str();
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) walk(path);
+            } else {
+                what << " " << entry.nFileSizeLow << " " << entry.ftLastWriteTime.dwHighDateTime << ":"
+                     << entry.ftLastWriteTime.dwLowDateTime;
+                entries[path] = "file " + what.str();
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    };
+    walk("C:");
+    return entries;
+}
+
+std::string LongPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameA(path.c_str(), full, sizeof full);
+    std::string result = (length > 0 && length < sizeof full) ? std::string(full, length) : path;
+    while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
+    return result;
+}
+
+std::string SpecialFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return LongPath(path);
+}
+
 class FrontendItems : public FrontendTest {
 protected:
     void SetUp() override {
@@ -133,7 +223,9 @@ protected:
 };
 
 TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt) {
-    const std::string answer = ChannelBlock() + GameItem(kGame, kApplicationType, "Star Raiders",
+    // The type with only its opening brace reads as the application type.
+    const std::string oneBrace = std::string(kApplicationType).substr(0, 37);
+    const std::string answer = ChannelBlock() + GameItem(kGame, oneBrace.c_str(), "Star Raiders",
                                                          {{"LaunchFile", "Raiders.exe"},
                                                           {"LaunchArgs", "-fullscreen"},
                                                           {"HelpFile", "Manual.txt"},
@@ -150,11 +242,13 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     EXPECT_EQ(play.arguments, "-fullscreen");
     EXPECT_EQ(play.workingDir, installDir);
     EXPECT_EQ(ReadLink(folder + "\\Help.lnk").target, installDir + "\\Manual.txt");
-    EXPECT_NE(ReadFileText(folder + "\\Visit Website.url").find("URL=http://127.0.0.1/raiders"), std::string::npos);
+    const std::string website = ReadFileText(folder + "\\Visit Website.url");
+    EXPECT_NE(website.find("URL=http://127.0.0.1/raiders"), std::string::npos) << website;
     const LinkInfo uninstall = ReadLink(folder + "\\Uninstall Star Raiders.lnk");
     EXPECT_EQ(uninstall.target, VelorinExe());
     EXPECT_EQ(uninstall.arguments, std::string("-UninstallItem ") + kGame);
     EXPECT_EQ(uninstall.iconIndex, 8);
+    ExpectFrontEndIconsExist(startMenu + "\\Programs\\Ludora");
     const std::string entry = std::string(kUninstallKey) + kGame;
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Star Raiders");
     const std::string command = ReadString(HKEY_LOCAL_MACHINE, entry, "UninstallString").value_or("");
@@ -171,7 +265,7 @@ TEST_F(FrontendItems, GameInstallsThroughTheManagerAndItsUninstallEntryRemovesIt
     PrintShortcutTree(startMenu + "\\Programs\\Ludora", std::cout);
 
     // The install helper's desktop shortcut goes with the game.
-    const std::string desktopShortcut = frontEnd + "\\Star Raiders.lnk";
+    const std::string desktopShortcut = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Play Star Raiders.lnk";
     ASSERT_TRUE(WriteFileBytes(desktopShortcut, "link"));
     WriteString(HKEY_LOCAL_MACHINE, std::string(kItemKey) + kGame, "DesktopShortcut", desktopShortcut);
     m_manager.Reset();
@@ -291,6 +385,109 @@ TEST_F(FrontendItems, BadItemsGetAClearCodeAndLeaveNothingBehind) {
               ZULERR_FILE_OPEN_FAILED);
     EXPECT_FALSE(ItemValue(kNote, "Installed").has_value());
     EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kVelorinKey, "NewNotifications").has_value());
+}
+
+// One answer whose channel and item values name places outside the system's own: a channel folder
+// name "..", an empty one, "MenuDir" values naming an existing folder elsewhere, an about page
+// outside the channel's folder, a desktop shortcut that is no desktop shortcut. Installed, turned
+// on and off, uninstalled and unregistered: nothing outside the system's places changes.
+TEST_F(FrontendItems, HostileAnswerLeavesEverythingOutsideTheSystemsPlacesAlone) {
+    const char kDotsChannel[] = "{5A7E0C11-2B3D-4E5F-8091-A2B3C4D5E6B1}";
+    const char kNamelessChannel[] = "{5A7E0C11-2B3D-4E5F-8091-A2B3C4D5E6B2}";
+    const char kDotsGame[] = "{7D1E2F30-4152-4A6B-8C7D-9E0F1A2B3C51}";
+    const std::string outside = "C:\\zul-hostile-outside";
+    const std::string victim = outside + "\\Victim";
+    testsupport::RemoveFolderTree(outside);
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((victim + "\\sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(victim + "\\data.txt", "keep me"));
+    ASSERT_TRUE(WriteFileBytes(victim + "\\sub\\more.txt", "keep me too"));
+    ASSERT_TRUE(WriteFileBytes(victim + "\\params.dll", "not a library"));
+    ASSERT_TRUE(WriteFileBytes(outside + "\\keep.lnk", "not a desktop shortcut"));
+    ASSERT_TRUE(WriteFileBytes(outside + "\\evil.html", "<p>not the channel's page</p>"));
+    const std::string pagesLog = MakeScratchDirectory("hostile-pages") + "\\pages.log";
+    RecordOpenedPages(pagesLog);
+
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::vector<std::string> places = {LongPath(temp), SpecialFolder(CSIDL_COMMON_STARTMENU),
+                                             SpecialFolder(CSIDL_STARTMENU), LongPath(programFiles + "\\Tessary")};
+    const std::map<std::string, std::string> before = SnapshotOutside(places);
+
+    const std::string channels =
+        Block("Channel", {{"GUID", kDotsChannel}, {"Name", "Dots"}, {"MenuName", ".."}, {"MenuDir", victim},
+                          {"Path", victim}, {"AboutFile", outside + "\\evil.html"}}) +
+        Block("Channel", {{"GUID", kNamelessChannel}, {"Name", ""}, {"MenuDir", victim}}) +
+        Block("Channel", {{"GUID", kChannel}, {"Name", "Ludora Channel"}, {"MenuName", "Programs\\Ludora"},
+                          {"MenuDir", victim}, {"Path", victim}, {"AboutFile", "..\\evil.html"}});
+    const Values hostileItem = {{"DesktopShortcut", outside + "\\keep.lnk"}, {"MenuDir", victim}, {"Path", victim}};
+    EXPECT_EQ(Process(channels + FileSet("game", kGameSet) +
+                      Block("Item", {{"Guid", kDotsGame}, {"Type", kApplicationType}, {"Channel", kDotsChannel},
+                                     {"Name", "Dots Game"}, {"FileSets", kGameSet}, {"DesktopShortcut", outside + "\\keep.lnk"}})),
+              ZULERR_INVALID_ARGUMENT);
+    EXPECT_EQ(Process(channels + FileSet("note", kNoteSet) +
+                      Block("Item", {{"Guid", kNote}, {"Type", kNotificationType}, {"Channel", kNamelessChannel},
+                                     {"Name", "Nameless news"}, {"FileSets", kNoteSet}, {"Family", "nameless"},
+                                     {"ShowTrayIcon", "0"}})),
+              ZULERR_INVALID_ARGUMENT);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kItemKey) + kDotsGame));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kItemKey) + kNote));
+    // On the good channel the game installs in the system's places, whatever the answer says.
+    ASSERT_EQ(Process(channels + GameItem(kGame, kApplicationType, "Star Raiders", {{"DesktopShortcut", outside + "\\keep.lnk"}, {"MenuDir", victim}, {"UninstInMenu", "1"}})),
+              ZULERR_SUCCESS);
+    ASSERT_EQ(Process(channels + GameItem(kDemo, kDemoType, "Star Raiders Demo")), ZULERR_SUCCESS);
+    EXPECT_TRUE(PathExists(ItemFolder("Star Raiders") + "\\Uninstall Star Raiders.lnk"));
+    m_manager.Reset();
+    StopAllManagers();
+    // A record whose values were changed behind the front-end's back.
+    for (const auto& [name, value] : hostileItem) WriteString(HKEY_LOCAL_MACHINE, std::string(kItemKey) + kDemo, name.c_str(), value);
+
+    for (const char* channel : {kDotsChannel, kNamelessChannel, kChannel}) {
+        VelorinAnsweringAll(std::string("-Subscribe ") + channel);
+        VelorinAnsweringAll(std::string("-Unsubscribe ") + channel);
+        VelorinAnsweringAll(std::string("-AboutChannel ") + channel);
+    }
+    EXPECT_EQ(VelorinAnsweringAll(std::string("-UninstallItem ") + kGame),
+              (std::vector<std::string>{"Confirm Uninstall", "Success"}));
+    EXPECT_EQ(VelorinAnsweringAll(std::string("-UninstallItem ") + kDemo),
+              (std::vector<std::string>{"Confirm Uninstall", "Success"}));
+    EXPECT_FALSE(PathExists(ItemFolder("Star Raiders")));
+    EXPECT_FALSE(PathExists(games + "\\Star Raiders"));
+    EXPECT_TRUE(VelorinAnsweringAll("-UnregServer").empty());
+
+    for (const std::string& page : OpenedPages(pagesLog)) EXPECT_EQ(page.find("evil"), std::string::npos) << page;
+    const std::map<std::string, std::string> after = SnapshotOutside(places);
+    std::cout << "Compared " << before.size() << " files and folders outside the system's places\n";
+    for (const auto& [path, what] : before) {
+        const auto found = after.find(path);
+        EXPECT_TRUE(found != after.end() && found->second == what) << path << " changed or went: " << what;
+    }
+    for (const auto& [path, what] : after) EXPECT_TRUE(before.count(path)) << path << " appeared: " << what;
+    testsupport::RemoveFolderTree(outside);
+}
+
+// "Visit Website.url" is saved by the system's Internet-shortcut object, which reads it back.
+TEST(FrontendInternetShortcut, SavedAndReadBackThroughTheSystemsObject) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::string link = MakeScratchDirectory("internet-shortcut") + "\\Visit Website.url";
+    EXPECT_EQ(CreateInternetShortcut(link.c_str(), "http://127.0.0.1/raiders"), S_OK);
+    {
+        ComPtr<IUniformResourceLocatorA> locator;
+        ASSERT_EQ(CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER, IID_IUniformResourceLocatorA,
+                                   reinterpret_cast<void**>(locator.GetAddressOf())),
+                  S_OK);
+        ComPtr<IPersistFile> file;
+        ASSERT_EQ(locator->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())), S_OK);
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        ASSERT_EQ(file->Load(wide, STGM_READ), S_OK);
+        char* url = nullptr;
+        ASSERT_EQ(locator->GetURL(&url), S_OK);
+        EXPECT_STREQ(url, "http://127.0.0.1/raiders");
+        CoTaskMemFree(url);
+    }
+    CoUninitialize();
 }
 
 // Runtime files against the system folder: equal and older ones are dropped, a newer one

@@ -166,6 +166,16 @@ TEST_F(FrontendOptions, AboutPagesOpenThroughTheShellOrSayWhatIsMissing) {
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_NE(pages[0].find(generalAbout), std::string::npos) << pages[0];
     EXPECT_NE(pages[1].find(channelDir + "\\Ludora.html"), std::string::npos) << pages[1];
+
+    // The value the Start-menu builder records itself: the full path of the channel's page.
+    DeleteValue(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "AboutFile");
+    ASSERT_TRUE(WriteFileBytes(channelDir + "\\About.html", "<p>Ludora about</p>"));
+    EXPECT_EQ(Velorin("-EnableUpdates"), 0u);  // rebuilds every channel's folder
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ChannelKey(kChannel), "AboutFile"), channelDir + "\\About.html");
+    EXPECT_EQ(Velorin(std::string("-AboutChannel ") + kChannel, 20000), 0u);
+    const std::vector<std::string> after = OpenedPages(pagesLog);
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_NE(after[2].find(channelDir + "\\About.html"), std::string::npos) << after[2];
 }
 
 TEST_F(FrontendOptions, DisableUpdatesAsksFirstAndEnableUpdatesTellsTheUpdater) {

@@ -161,6 +161,33 @@ TEST_F(FrontendProcess, UpdaterRegistrationTakesTheDistIdFileAndSwitchesUpdates)
     WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "UpdatesEnabled", "no");
     ASSERT_EQ(Velorin("-RefreshMenu"), 0u);
     EXPECT_EQ(UpdaterLog(true).back(), "-disableupdates ZULVelorin");
+
+    // A text with a quote would add arguments of its own to the registration: it is not used.
+    ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.apps", "ZULManager\t" + ProgramFilesDir() + "\\Tessary\n"));
+    ASSERT_TRUE(WriteFileBytes(distId, "PARTNER\" -evil \"7"));
+    ClearUpdaterLog();
+    ASSERT_EQ(Velorin("-RefreshMenu"), 0u);
+    EXPECT_FALSE(PathExists(distId));
+    const std::vector<std::string> lines = UpdaterLog();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2].rfind("-registerapp ZULVelorin", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[2].find("evil"), std::string::npos) << lines[2];
+}
+
+// An updater that never answers holds a start up for two minutes at most, once, and is logged.
+TEST_F(FrontendProcess, HungUpdaterIsGivenUpAfterTwoMinutes) {
+    const std::string log = MakeScratchDirectory("hung-updater") + "\\zul.log";
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile", log);
+    ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.hang", "ZULVelorin"));  // the manager's runs answer
+    EXPECT_EQ(Velorin("-RefreshMenu", 6 * 60 * 1000), 0u);  // a hang time-out only
+    DeleteFileA((maker + "\\updater\\rlymgr.hang").c_str());
+    DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile");
+    for (DWORD id : FindProcesses("rlymgr.exe")) {
+        const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process && TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), 5000);
+    }
+    EXPECT_EQ(UpdaterLog(), std::vector<std::string>{"-getapppath ZULVelorin"});
+    EXPECT_NE(ReadFileText(log).find("updater wait ran out -getapppath ZULVelorin"), std::string::npos) << ReadFileText(log);
 }
 
 TEST_F(FrontendProcess, MigrationTakesOverOneOrBothPartnerFrontEnds) {
@@ -190,6 +217,18 @@ TEST_F(FrontendProcess, MigrationTakesOverOneOrBothPartnerFrontEnds) {
     EXPECT_NE(ChannelRecordValue(kDesktopChannel, "Subscribed"), "1");
     EXPECT_NE(ChannelRecordValue(kLaptopChannel, "Subscribed"), "1");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Tessary\\Velorin\\KV\\Games"));
+
+    // An old front-end recorded in the new one's own folder, written with a trailing separator:
+    // that folder stays.
+    const std::string own = MakeScratchDirectory("own-frontend");
+    ASSERT_TRUE(WriteFileBytes(own + "\\keep.txt", "x"));
+    WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "Path", own);
+    WriteString(HKEY_LOCAL_MACHINE, kVelorinKey, "Exe", VelorinExe());
+    PlantPartner("Software\\Tessary\\Velorin\\KV\\Games", "desktop", true);
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\Velorin\\KV\\Games", "Path", own + "\\");
+    ASSERT_EQ(Velorin("-RegServer"), 0u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Tessary\\Velorin\\KV\\Games"));
+    EXPECT_TRUE(PathExists(own + "\\keep.txt"));
 }
 
 TEST_F(FrontendProcess, CommandLinesThatCarryRisk) {

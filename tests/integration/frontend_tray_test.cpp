@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "common/ProgramTestSupport.h"
@@ -139,7 +140,14 @@ TEST_F(FrontendTray, MenuListsNamedNotificationsInOrderAndOpeningOneRemovesOnlyI
 }
 
 TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsItEvenWithItsMenuOpen) {
-    SetPending(std::string(kItemA) + ",");
+    // Many pending entries (items long gone among them) make a list longer than 1,024 bytes.
+    std::string pending;
+    for (int i = 0; i < 40; ++i) {
+        char gone[64];
+        std::snprintf(gone, sizeof gone, "{11111111-2222-3333-4444-5555555556%02d},", i);
+        pending += gone;
+    }
+    SetPending(pending + kItemA + ",");
     RunningVelorin first("-boot");  // the log-on start: a tray because notifications are pending
     const HWND window = WaitForTrayWindow(kTrayStartMs);
     ASSERT_TRUE(window);

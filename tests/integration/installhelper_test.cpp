@@ -276,7 +276,10 @@ protected:
 
 TEST_F(InstallWindowTest, SuccessOffersLaunchAndShortcutAndDoneCarriesThemOut) {
     RecordInstalledGame();
-    WriteItemInfo(Replaced(itemInfo, "InstallArgs=/exit=0 sample", "InstallArgs=/exit=0 /sleep=3000 sample"));
+    // The package writes the item's GUID without braces, in lower case: the shortcut is still
+    // recorded on the item's own record.
+    WriteItemInfo(Replaced(Replaced(itemInfo, "InstallArgs=/exit=0 sample", "InstallArgs=/exit=0 /sleep=3000 sample"),
+                           std::string("Guid=") + kItem, "Guid=3c1d5e7f-0a2b-4c6d-8e9f-1a2b3c4d5e64"));
     char desktop[MAX_PATH] = {};
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_COMMON_DESKTOPDIRECTORY, FALSE));
     const std::string shortcut = std::string(desktop) + "\\Play Cops & Robbers.lnk";
@@ -314,6 +317,7 @@ TEST_F(InstallWindowTest, SuccessOffersLaunchAndShortcutAndDoneCarriesThemOut) {
     EXPECT_NE(ReadFileText(launchLog).find("Arguments=/log=" + launchLog + " launched"), std::string::npos);
     EXPECT_TRUE(PathExists(shortcut));
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, ItemKey(), "DesktopShortcut"), shortcut);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\Item\\3c1d5e7f-0a2b-4c6d-8e9f-1a2b3c4d5e64"));
     DeleteFileA(shortcut.c_str());
 }
 

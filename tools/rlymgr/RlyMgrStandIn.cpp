@@ -5,6 +5,8 @@
 // and obeys, when present:
 //   rlymgr.exit  the exit code to answer with (decimal)
 //   rlymgr.out   text to print instead of the computed answer
+//   rlymgr.hang  hang (ten minutes) after logging a line that holds the file's text (any line when
+//                it is empty), as an updater that never answers
 // "-getapppath NAME" prints the registered path of NAME, without a line end.
 #include <windows.h>
 
@@ -85,6 +87,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const std::string dir = Directory();
     const std::string args = ArgumentText();
     std::ofstream(dir + "rlymgr.log", std::ios::app | std::ios::binary) << args << '\n';
+    std::string hang;
+    if (ReadFileText(dir + "rlymgr.hang", hang) && args.find(hang) != std::string::npos) Sleep(10 * 60 * 1000);
 
     const std::string appsFile = dir + "rlymgr.apps";
     std::map<std::string, std::string> apps = LoadApps(appsFile);
