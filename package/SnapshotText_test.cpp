@@ -1,0 +1,25 @@
+#include "package/SnapshotText.h"
+
+#include <gtest/gtest.h>
+
+TEST(SnapshotText, RoundTripsEveryKindAndRefusesDamagedText) {
+    using Kind = SnapshotRecord::Kind;
+    const std::vector<SnapshotRecord> records = {
+        {Kind::Tree, "Software\\Tessary", "", 0, ""},
+        {Kind::Key, "Software\\Tessary\\ZUL\\Channel", "", 0, ""},
+        {Kind::Value, "Software\\Tessary\\ZUL", "Path", 1, std::string("C:\\a;b|c\n\0", 10)},
+        {Kind::Value, "Software\\Tessary\\ZUL", "", 4, std::string("\x01\x00\x00\x00", 4)},
+        {Kind::Absent, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "ZULM", 0, ""},
+        {Kind::NewFile, "C:\\Program Files\\Tessary\\ZUL\\distid.dat", "", 0, ""},
+        {Kind::NewFolder, "C:\\Program Files\\Tessary\\TYUpdates", "", 0, ""},
+    };
+    const std::string text = EncodeSnapshot(records);
+    EXPECT_EQ(DecodeSnapshot(text), records);
+    EXPECT_EQ(DecodeSnapshot(""), std::vector<SnapshotRecord>{});
+
+    EXPECT_FALSE(DecodeSnapshot("X;00;;0;\n"));
+    EXPECT_FALSE(DecodeSnapshot("K;0;;0;\n"));
+    EXPECT_FALSE(DecodeSnapshot("K;zz;;0;\n"));
+    EXPECT_FALSE(DecodeSnapshot("V;41;42;x;\n"));
+    EXPECT_FALSE(DecodeSnapshot(text + "K;41;;0\n"));
+}
