@@ -10,6 +10,10 @@
 //                       the data of the rollback action that runs RestoreMachine, and whether the
 //                       programs were registered (ZULREGISTERED).
 //   RestoreMachine      rollback: puts the captured state back.
+//   RemoveRegistrations rollback of a first installation, after both unregistrations: deletes
+//                       what of the programs' registrations is still there (COM classes, proxies,
+//                       type libraries, Run values, the uninstall entry), so that none names a
+//                       deleted file whatever an unregistration could do during the rollback.
 //   HandOverPresets     before the manager registers: records its directory as "Path", the
 //                       channel list as "SubscribedChannels", the publisher key as "PublisherKey",
 //                       and DISTID as "distid.dat" in both programs' folders.
@@ -35,6 +39,7 @@
 #include "package/PresetsData.h"
 #include "package/PublisherKeyProperty.h"
 #include "package/SystemDataRemoval.h"
+#include "uninstall/LeftoverRegistrations.h"
 
 namespace {
 
@@ -150,6 +155,11 @@ extern "C" __declspec(dllexport) UINT __stdcall RestoreMachine(MSIHANDLE install
     const auto records = DecodeSnapshot(CustomActionData(install));
     if (!records) return ERROR_INSTALL_FAILURE;
     return RestoreSnapshot(*records) ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall RemoveRegistrations(MSIHANDLE) {
+    (void)RemoveLeftoverRegistrations();
+    return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) UINT __stdcall HandOverPresets(MSIHANDLE install) {
