@@ -45,6 +45,33 @@ bool IsFolderBelowRoot(const std::string& path) {
     return path.size() > 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
+std::string ParentOf(const std::string& path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+// Empty folders only: RemoveDirectory leaves one that holds anything.
+void RemoveFolderIfEmpty(const std::string& folder) {
+    if (IsFolderBelowRoot(folder)) RemoveDirectoryA(folder.c_str());
+}
+
+// The empty folders inside folder, deepest first, then folder itself when it is left empty.
+void RemoveEmptyFolders(const std::string& folder) {
+    if (!IsFolderBelowRoot(folder)) return;
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find) return;
+    std::vector<std::string> children;
+    do {
+        const std::string name = entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            children.push_back(folder + "\\" + name);
+    } while (FindNextFileA(find.get(), &entry));
+    find.reset();
+    for (const std::string& child : children) RemoveEmptyFolders(child);
+    RemoveFolderIfEmpty(folder);
+}
+
 bool DeleteTreeOf(const std::string& folder) {
     if (!IsFolderBelowRoot(folder) || !DirectoryExists(folder.c_str())) return true;
     return DeleteDirectoryTree(folder.c_str()) != 0;
@@ -71,7 +98,11 @@ bool RemoveItem(const std::string& guid) {
         removed = DeleteFileOf(ReadValue(key, "DesktopShortcut")) && removed;
         removed = Gone(RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (kUninstallRoot + guid).c_str())) && removed;
     }
-    return DeleteTreeOf(path) && removed;
+    removed = DeleteTreeOf(path) && removed;
+    // The games' folders group items by channel under a common folder: both go when left empty.
+    RemoveFolderIfEmpty(ParentOf(path));
+    RemoveFolderIfEmpty(ParentOf(ParentOf(path)));
+    return removed;
 }
 
 bool RemoveChannelFolders(const std::string& guid) {
@@ -110,10 +141,6 @@ bool RemoveRecords() {
     return removed;
 }
 
-void RemoveFolderIfEmpty(const std::string& folder) {
-    if (IsFolderBelowRoot(folder)) RemoveDirectoryA(folder.c_str());
-}
-
 }  // namespace
 
 bool DeleteSystemData(const std::string& managerDir, const std::string& frontEndDir) {
@@ -125,8 +152,8 @@ bool DeleteSystemData(const std::string& managerDir, const std::string& frontEnd
     removed = RemoveUpdaterInformation() && removed;
     removed = RemoveRecords() && removed;
     for (const std::string& folder : {managerDir, frontEndDir}) {
-        RemoveFolderIfEmpty(folder);
-        RemoveFolderIfEmpty(folder.substr(0, folder.find_last_of("\\/")));
+        RemoveEmptyFolders(folder);
+        RemoveFolderIfEmpty(ParentOf(folder));
     }
     return removed;
 }

@@ -20,6 +20,7 @@
 #include "package/PublisherKeyProperty.h"
 #include "tests/integration/devserver_test_support.h"
 #include "tools/uiauto/UiAuto.h"
+#include "uninstall/LeftoverRegistrations.h"
 #include "uninstall/UninstallTexts.h"
 
 using namespace testsupport;
@@ -237,6 +238,12 @@ protected:
         DeleteValue(HKEY_LOCAL_MACHINE, kRun, "ZULM");
         DeleteValue(HKEY_LOCAL_MACHINE, kRun, "ZULVelorin");
         DeleteTree(HKEY_LOCAL_MACHINE, kUninstall);
+        // The registrations and the manager's file for the updater, left by a removal that Wine
+        // could not finish.
+        (void)RemoveLeftoverRegistrations();
+        RemoveFolderTree(ProgramFilesDir() + "\\Tessary\\TYUpdates\\ZULManager");
+        RemoveDirectoryA((ProgramFilesDir() + "\\Tessary\\TYUpdates").c_str());
+        RemoveDirectoryA((ProgramFilesDir() + "\\Tessary").c_str());
     }
 
     // What a working installation shows: files, both servers registered from the installed
@@ -392,9 +399,17 @@ TEST_F(PackageTest, UninstallEntryAnsweredNoKeepsEverythingAndYesLeavesNothingOf
     const std::string before = MachineState();
     server.PointManagerAt();
     WriteString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\Checkin", "NextChannelCheckin", "0");
+    const std::string managerLog = MakeScratchDirectory("package-manager-log") + "\\zul.log";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "LogFile", managerLog);
+    // A channel the machine knows: the preset list subscribes it, the check-in brings its items.
+    const std::string channelKey = std::string(kZUL) + "\\Channel\\" + kItemChannel;
+    WriteString(HKEY_LOCAL_MACHINE, channelKey, "Name", "Ludora Channel");
+    WriteString(HKEY_LOCAL_MACHINE, channelKey, "MenuName", "Programs\\Ludora");
+    WriteString(HKEY_LOCAL_MACHINE, channelKey, "Subscribed", "0");
     ASSERT_EQ(InstallPackage("TessaryZUL.msi", std::string("SUBSCRIBEDCHANNELS=") + kItemChannel + " DISTID=P7"), DWORD{0});
     const std::string gameEntry = std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kGameItem;
-    ASSERT_TRUE(WaitFor([&] { return KeyExists(HKEY_LOCAL_MACHINE, gameEntry); }, 90000)) << "the game was not installed";
+    ASSERT_TRUE(WaitFor([&] { return KeyExists(HKEY_LOCAL_MACHINE, gameEntry); }, 90000))
+        << "the game was not installed; the manager's log:\n" << ReadFileText(managerLog);
     ASSERT_TRUE(WaitFor([&] { return KeyExists(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\Item\\" + kNoteItem); }, 30000));
     const auto uninstallString = ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString");
     ASSERT_TRUE(uninstallString);
@@ -463,11 +478,7 @@ TEST_F(PackageTest, InstallingOverAnOlderVersionAndAgainLeavesOneInstallation) {
     ASSERT_EQ(InstallPackage("TessaryZUL-older.msi"), DWORD{0});
     ASSERT_EQ(InstallPackage("TessaryZUL.msi"), DWORD{0});
     ExpectOneWorkingInstallation();
-    char version[64] = {};
-    DWORD length = sizeof version;
-    ASSERT_EQ(InstalledProducts().size(), 1u);
-    MsiGetProductInfoA(InstalledProducts()[0].c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &length);
-    EXPECT_EQ(std::string(version), ZUL_PRODUCT_VERSION);
+    EXPECT_EQ(InstalledVersion(), ZUL_PRODUCT_VERSION);
 
     // The same package again repairs: a lost program comes back.
     StopAllManagers();
