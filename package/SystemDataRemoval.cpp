@@ -115,6 +115,17 @@ bool RemoveFileSet(const std::string& guid) {
     return DeleteFileOf(ReadValue(std::string(ProductKeys::kFileSets) + "\\" + guid, "LocalPath"));
 }
 
+// The manager's diagnostic log, when it was kept in the manager's folder (a log elsewhere was
+// put there by whoever named it and stays).
+bool RemoveLogInside(const std::string& managerDir) {
+    const std::string log = ReadValue(ProductKeys::kZUL, ProductKeys::kLogFile);
+    const std::string prefix = managerDir + "\\";
+    if (managerDir.empty() || log.size() <= prefix.size() || !EqualsNoCase(std::string_view(log).substr(0, prefix.size()), prefix) ||
+        log.find("..") != std::string::npos)
+        return true;
+    return DeleteFileOf(log);
+}
+
 bool RemoveUpdaterInformation() {
     std::string folder, file;
     if (!JoinedPath(GetMakerDirectory(), kAppInfoFolder, folder) || !JoinedPath(folder, kAppInfoFile, file)) return false;
@@ -150,6 +161,7 @@ bool DeleteSystemData(const std::string& managerDir, const std::string& frontEnd
         removed = RemoveChannelFolders(channel) && removed;
     for (const std::string& fileSet : SubkeyNames(ProductKeys::kFileSets)) removed = RemoveFileSet(fileSet) && removed;
     removed = RemoveUpdaterInformation() && removed;
+    removed = RemoveLogInside(managerDir) && removed;
     removed = RemoveRecords() && removed;
     for (const std::string& folder : {managerDir, frontEndDir}) {
         RemoveEmptyFolders(folder);
