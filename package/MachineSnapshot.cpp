@@ -104,6 +104,6 @@ std::vector<SnapshotRecord> CaptureSnapshot(const SnapshotScope& scope) {
 
 bool RestoreSnapshot(const std::vector<SnapshotRecord>& records) {
     bool all = true;
-    for (const SnapshotRecord& record : records) all = RestoreOne(record) && all;
+    for (const SnapshotRecord& record : records) all = IsRestorable(record) && RestoreOne(record) && all;
     return all;
 }

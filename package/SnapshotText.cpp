@@ -67,7 +67,48 @@ std::optional<SnapshotRecord> DecodeLine(std::string_view line) {
     return record;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view start) {
+    if (text.size() < start.size()) return false;
+    for (size_t i = 0; i < start.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(text[i]) != lower(start[i])) return false;
+    }
+    return true;
+}
+
+// The key itself or a key below it.
+bool IsKeyWithin(std::string_view key, std::string_view root) {
+    return StartsWithNoCase(key, root) && (key.size() == root.size() || key[root.size()] == '\\');
+}
+
+// A single value (set or removed) of exactly that key.
+bool IsValueOf(const SnapshotRecord& record, std::string_view key) {
+    using Kind = SnapshotRecord::Kind;
+    return (record.kind == Kind::Value || record.kind == Kind::Absent) && record.key.size() == key.size() &&
+           StartsWithNoCase(record.key, key);
+}
+
+bool EndsWithFileNamed(std::string_view path, std::string_view name) {
+    return path.size() > name.size() && StartsWithNoCase(path.substr(path.size() - name.size()), name) &&
+           (path[path.size() - name.size() - 1] == '\\' || path[path.size() - name.size() - 1] == '/') &&
+           path.find("..") == std::string_view::npos;
+}
+
 }  // namespace
+
+bool IsRestorable(const SnapshotRecord& record) {
+    using Kind = SnapshotRecord::Kind;
+    switch (record.kind) {
+    case Kind::NewFile:
+        return EndsWithFileNamed(record.key, "distid.dat") || EndsWithFileNamed(record.key, "appinfo.dat");
+    case Kind::NewFolder:
+        return true;
+    default:
+        return IsKeyWithin(record.key, "Software\\Tessary") ||
+               IsKeyWithin(record.key, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL") ||
+               (IsValueOf(record, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
+    }
+}
 
 std::string EncodeSnapshot(const std::vector<SnapshotRecord>& records) {
     std::string text;

@@ -27,6 +27,12 @@ struct SnapshotRecord {
     friend bool operator==(const SnapshotRecord&, const SnapshotRecord&) = default;
 };
 
+// Whether a record lies where the package's rollback may write or delete: keys under
+// "Software\Tessary", the uninstall entry "TessaryZUL" and the Run key, and only the files named
+// "distid.dat" or "appinfo.dat" (the restore runs with the installer's rights, so what it touches
+// is fixed here whatever text reaches it). Folders are only ever removed when empty.
+[[nodiscard]] bool IsRestorable(const SnapshotRecord& record);
+
 [[nodiscard]] std::string EncodeSnapshot(const std::vector<SnapshotRecord>& records);
 
 // nullopt when any line is malformed (the restore then changes nothing).

@@ -23,3 +23,21 @@ TEST(SnapshotText, RoundTripsEveryKindAndRefusesDamagedText) {
     EXPECT_FALSE(DecodeSnapshot("V;41;42;x;\n"));
     EXPECT_FALSE(DecodeSnapshot(text + "K;41;;0\n"));
 }
+
+TEST(SnapshotText, OnlyTheSystemsKeysAndFilesAreRestorable) {
+    using Kind = SnapshotRecord::Kind;
+    EXPECT_TRUE(IsRestorable({Kind::Tree, "Software\\Tessary", "", 0, ""}));
+    EXPECT_TRUE(IsRestorable({Kind::Value, "software\\tessary\\ZUL", "Path", 1, "x"}));
+    EXPECT_TRUE(IsRestorable({Kind::Key, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL", "", 0, ""}));
+    EXPECT_TRUE(IsRestorable({Kind::Absent, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "ZULM", 0, ""}));
+    EXPECT_TRUE(IsRestorable({Kind::NewFile, "C:\\Program Files\\Tessary\\ZUL\\distid.dat", "", 0, ""}));
+    EXPECT_TRUE(IsRestorable({Kind::NewFolder, "C:\\Program Files\\Tessary\\TYUpdates", "", 0, ""}));
+
+    EXPECT_FALSE(IsRestorable({Kind::Tree, "Software\\TessaryOther", "", 0, ""}));
+    EXPECT_FALSE(IsRestorable({Kind::Tree, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "", 0, ""}));
+    EXPECT_FALSE(IsRestorable({Kind::Value, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "x", 1, "y"}));
+    EXPECT_FALSE(IsRestorable({Kind::Value, "Software\\Classes\\exefile\\shell", "", 1, "y"}));
+    EXPECT_FALSE(IsRestorable({Kind::NewFile, "C:\\Windows\\System32\\kernel32.dll", "", 0, ""}));
+    EXPECT_FALSE(IsRestorable({Kind::NewFile, "C:\\x\\..\\distid.dat", "", 0, ""}));
+    EXPECT_FALSE(IsRestorable({Kind::NewFile, "C:\\x\\mydistid.dat", "", 0, ""}));
+}
