@@ -1,18 +1,31 @@
 #include "package/PresetsData.h"
 
+namespace {
+
+// The text up to the next "|" (all of it when none), and the rest after it.
+std::string TakeField(std::string_view& data) {
+    const size_t bar = data.find('|');
+    std::string field(data.substr(0, bar));
+    data = bar == std::string_view::npos ? std::string_view() : data.substr(bar + 1);
+    return field;
+}
+
+}  // namespace
+
+std::string TrimmedDirectory(std::string_view directory) {
+    std::string trimmed(directory);
+    while (trimmed.size() > 1 && (trimmed.back() == '\\' || trimmed.back() == '/') &&
+           !(trimmed.size() == 3 && trimmed[1] == ':'))
+        trimmed.pop_back();
+    return trimmed;
+}
+
 PresetsData ParsePresetsData(std::string_view data) {
     PresetsData presets;
-    const size_t first = data.find('|');
-    presets.directory = std::string(data.substr(0, first));
-    if (first != std::string_view::npos) {
-        const std::string_view rest = data.substr(first + 1);
-        const size_t second = rest.find('|');
-        presets.channels = std::string(rest.substr(0, second));
-        if (second != std::string_view::npos) presets.distId = std::string(rest.substr(second + 1));
-    }
-    std::string& directory = presets.directory;
-    while (directory.size() > 1 && (directory.back() == '\\' || directory.back() == '/') &&
-           !(directory.size() == 3 && directory[1] == ':'))
-        directory.pop_back();
+    presets.directory = TrimmedDirectory(TakeField(data));
+    presets.frontEndDirectory = TrimmedDirectory(TakeField(data));
+    presets.channels = TakeField(data);
+    presets.publisherKey = TakeField(data);
+    presets.distId = std::string(data);
     return presets;
 }

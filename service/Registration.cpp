@@ -54,7 +54,9 @@ void WriteRunValue(const std::string& managerDir) {
 void WriteUninstallEntry(const std::string& managerDir) {
     const std::string uninstaller = Join(managerDir, kUninstallProgram);
     RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "DisplayName", "Tessary Channel Manager");
-    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "UninstallString", uninstaller.c_str());
+    // Quoted: the manager directory normally lies under "Program Files", and an unquoted path
+    // with blanks lets the list of installed programs start "C:\Program.exe" first.
+    RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "UninstallString", ("\"" + uninstaller + "\"").c_str());
     RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "DisplayIcon", (uninstaller + ",0").c_str());
 }
 

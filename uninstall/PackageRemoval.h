@@ -5,11 +5,7 @@
 
 #include <string>
 
-struct RemovalResult {
-    bool started;     // msiexec could be started and awaited
-    DWORD exitCode;   // its exit code (a Windows Installer result), or the system error when not
-};
-
-// Runs "msiexec /x {ProductCode} /qb" (the installer's progress shown, no further questions)
-// and waits for it to end.
-[[nodiscard]] RemovalResult RemovePackage(const std::string& productCode);
+// Starts "msiexec.exe /x {ProductCode} /qb" from the system directory (the installer's progress
+// and its own messages shown, no further questions) and lets it run: this program's file is then
+// free for the removal to delete. ERROR_SUCCESS, or the system error of the start.
+[[nodiscard]] DWORD StartPackageRemoval(const std::string& productCode);

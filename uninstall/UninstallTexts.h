@@ -4,11 +4,12 @@
 namespace uninstall_text {
 constexpr char kCaption[] = "Tessary Channel Manager";
 constexpr char kQuestion[] = "Remove Tessary Channel Manager and all of its components?";
-constexpr char kRemoved[] = "Tessary Channel Manager has been removed.";
-constexpr char kRemovedAfterRestart[] =
-    "Tessary Channel Manager has been removed. Some of its files will be deleted when Windows restarts.";
-constexpr char kCancelled[] = "The removal of Tessary Channel Manager was cancelled.";
 constexpr char kNotInstalled[] = "Tessary Channel Manager is not installed on this computer.";
-// Followed by the Windows Installer's result code.
-constexpr char kFailedPrefix[] = "Tessary Channel Manager could not be removed. Windows Installer reported error ";
+// After kNotInstalled when leftovers were deleted: the lead, then one line per kind.
+constexpr char kLeftoversRemovedLead[] = "\n\nWhat was left of it has been removed:";
+constexpr char kLeftoverEntry[] = "its entry in the list of installed programs";
+constexpr char kLeftoverRunValues[] = "its programs' start at log-on";
+constexpr char kLeftoverClasses[] = "its programs' COM registrations";
+// Followed by the system's error code.
+constexpr char kFailedPrefix[] = "Tessary Channel Manager could not be removed. Windows reported error ";
 }  // namespace uninstall_text

@@ -56,7 +56,7 @@ TEST_F(ServiceRegistration, RegServerWritesEveryEntry) {
 
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRun, "ZULM"), "\"" + managerDir + "\\ZULMan.exe\" -Background");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"), "Tessary Channel Manager");
-    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), managerDir + "\\Uninstall.exe");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), "\"" + managerDir + "\\Uninstall.exe\"");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon"), managerDir + "\\Uninstall.exe,0");
 
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, nullptr), "ZULMan");
