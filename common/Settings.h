@@ -10,4 +10,8 @@ std::string UpdateURL();
 std::string CheckinURL();
 // The support page named in the install helper's messages ("SupportURL").
 std::string SupportURL();
+// How long the programs wait for a program outside the system (the maker's updater, an older
+// partner front-end) before going on as after a failed run ("ProgramWaitSeconds", decimal,
+// 1 to 3600; default 120).
+unsigned long ProgramWaitMs();
 }  // namespace Settings

@@ -9,6 +9,7 @@
 #include "common/ProcessHelpers.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
+#include "common/Settings.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ int GetAppPath(const char* appName, char* out, DWORD outSize) {
     std::string arguments = "-getapppath ";
     arguments += appName;
     DWORD exitCode = 0;
-    return RunUpdater(arguments.c_str(), &exitCode, out, outSize);
+    return RunUpdater(arguments.c_str(), &exitCode, out, outSize, Settings::ProgramWaitMs());
 }
 
 int StartUpdater(const char* arguments) {

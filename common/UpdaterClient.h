@@ -16,7 +16,7 @@ int FindUpdaterProgram(char* out);
 // the wait runs out, exitCode receives STILL_ACTIVE and the updater is left running.
 int RunUpdater(const char* arguments, DWORD* exitCode, char* output = nullptr, DWORD outputSize = 0,
                DWORD timeoutMs = INFINITE);
-// The updater's answer to "-getapppath name".
+// The updater's answer to "-getapppath name", waited for up to Settings::ProgramWaitMs.
 int GetAppPath(const char* appName, char* out, DWORD outSize);
 // Starts the updater with arguments without waiting; 0 or -1.
 int StartUpdater(const char* arguments);

@@ -24,7 +24,7 @@
 #include "frontend/RuntimeFiles.h"
 #include "frontend/ServerPaths.h"
 #include "frontend/StartMenuBuilder.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 #include "ui/MessageBoxes.h"
 
 using Microsoft::WRL::ComPtr;

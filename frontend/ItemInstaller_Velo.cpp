@@ -8,7 +8,7 @@
 #include "frontend/ChannelRecord.h"
 #include "frontend/ItemRecord.h"
 #include "frontend/NotificationItems.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 #include "frontend/VelorinSettings.h"
 #include "records/GuidText.h"
 

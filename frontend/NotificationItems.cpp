@@ -17,7 +17,7 @@
 #include "frontend/ItemTexts.h"
 #include "frontend/ServerPaths.h"
 #include "frontend/StartMenuBuilder.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "frontend/ChannelRecord.h"
 #include "frontend/ItemRecord.h"
 #include "frontend/StartMenuBuilder.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 using Microsoft::WRL::ComPtr;
 

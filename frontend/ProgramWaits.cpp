@@ -3,6 +3,7 @@
 #include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProcessHelpers.h"
+#include "common/Settings.h"
 #include "common/UpdaterClient.h"
 #include "common/ZULErrorCodes.h"
 
@@ -20,7 +21,7 @@ int RunUpdaterBounded(const std::string& arguments, char* output, DWORD outputSi
     if (g_updaterHung) return -1;
     const C_OutcomeClock clock;
     DWORD exitCode = 0;
-    const int result = RunUpdater(arguments.c_str(), &exitCode, output, outputSize, kProgramWaitMs);
+    const int result = RunUpdater(arguments.c_str(), &exitCode, output, outputSize, Settings::ProgramWaitMs());
     if (result != 0 && exitCode == STILL_ACTIVE) {
         g_updaterHung = true;
         LogWaitRanOut("updater wait ran out", arguments, clock);
@@ -33,7 +34,7 @@ bool RunProgramBounded(const std::string& program, const std::string& arguments)
     PROCESS_INFORMATION info = {};
     if (!StartProgram(program.c_str(), arguments.c_str(), nullptr, false, nullptr, &info)) return false;
     const UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (WaitForSingleObject(process.get(), kProgramWaitMs) == WAIT_OBJECT_0) return true;
+    if (WaitForSingleObject(process.get(), Settings::ProgramWaitMs()) == WAIT_OBJECT_0) return true;
     LogWaitRanOut("program wait ran out", program, clock);
     return false;
 }

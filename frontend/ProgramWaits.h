@@ -1,13 +1,11 @@
 // The front-end's waits for programs outside it (the maker's updater, an older partner
-// front-end): each at most two minutes, so that a hung program cannot stall a start, a COM
+// front-end): each at most Settings::ProgramWaitMs (two minutes unless set), so that a hung program cannot stall a start, a COM
 // activation or the system's installation. A wait that runs out counts as a failed run and is
 // written to the diagnostic log; after one the updater is not run again by this process.
 #pragma once
 #include <windows.h>
 
 #include <string>
-
-constexpr DWORD kProgramWaitMs = 2 * 60 * 1000;
 
 // RunUpdater with the bounded wait: 0, or -1 after a failed run, a run out wait, or when an
 // earlier wait of this process ran out.

@@ -6,7 +6,7 @@
 #include "common/MutexHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/NotificationLauncher.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 #include "frontend/resource.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "frontend/NotificationItems.h"
 #include "frontend/PartnerMigration.h"
 #include "frontend/StartMenuBuilder.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 #include "frontend/VelorinServer.h"
 #include "frontend/VelorinUpdater.h"
 

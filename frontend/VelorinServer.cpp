@@ -3,7 +3,7 @@
 #include "ZULVelorin.h"
 #include "common/ClassFactory.h"
 #include "frontend/ItemInstaller_Velo.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "common/PathHelpers.h"
 #include "common/RegistryHelpers.h"
 #include "frontend/MenuText.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "frontend/NotificationLauncher.h"
 #include "frontend/TrayIcon.h"
 #include "frontend/VelorinCommandLine.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 #include "frontend/VelorinRegistration.h"
 #include "frontend/VelorinServer.h"
 #include "frontend/VelorinSettings.h"

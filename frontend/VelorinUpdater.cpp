@@ -14,7 +14,7 @@
 #include "common/UpdaterClient.h"
 #include "common/UpdaterLines.h"
 #include "frontend/ProgramWaits.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace {
 

@@ -32,14 +32,14 @@
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
-#include "frontend/VelorinIds.h"
-#include "installhelper/ShutDown.h"
+#include "common/VelorinIds.h"
+#include "common/RunningPrograms.h"
 #include "package/MachineSnapshot.h"
 #include "package/PackageProperties.h"
 #include "package/PresetsData.h"
 #include "package/PublisherKeyProperty.h"
 #include "package/SystemDataRemoval.h"
-#include "uninstall/LeftoverRegistrations.h"
+#include "common/LeftoverRegistrations.h"
 
 namespace {
 

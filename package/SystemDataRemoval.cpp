@@ -11,7 +11,7 @@
 #include "common/RegistryHelpers.h"
 #include "common/SelfRegistration.h"
 #include "common/TextCompare.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace {
 

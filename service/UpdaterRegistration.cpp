@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
@@ -12,6 +13,7 @@
 #include "common/RegistryHelpers.h"
 #include "common/Settings.h"
 #include "common/UpdaterClient.h"
+#include "common/ZULErrorCodes.h"
 #include "service/UpdaterCommands.h"
 
 namespace {
@@ -49,9 +51,15 @@ void WriteAppInfoFile() {
     if (!text.empty()) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+// A hung updater holds the manager's start up for the wait limit at most, then counts as a
+// failed run; the updater's own failures are not the manager's (its registration is retried at
+// the next start).
 void Run(const std::string& arguments) {
     DWORD exitCode = 0;
-    RunUpdater(arguments.c_str(), &exitCode);
+    const C_OutcomeClock clock;
+    if (RunUpdater(arguments.c_str(), &exitCode, nullptr, 0, Settings::ProgramWaitMs()) != 0 && exitCode == STILL_ACTIVE)
+        LogOutcome("updater wait ran out", arguments.c_str(), HRESULT_FROM_WIN32(WAIT_TIMEOUT), ZULERR_PROCESS_WAIT_FAILED,
+                   clock);
 }
 
 }  // namespace

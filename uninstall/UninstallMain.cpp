@@ -9,7 +9,7 @@
 
 #include "ui/MessageBoxes.h"
 #include "uninstall/InstalledProduct.h"
-#include "uninstall/LeftoverRegistrations.h"
+#include "common/LeftoverRegistrations.h"
 #include "uninstall/PackageRemoval.h"
 #include "uninstall/UninstallTexts.h"
 

@@ -174,14 +174,16 @@ TEST_F(FrontendProcess, UpdaterRegistrationTakesTheDistIdFileAndSwitchesUpdates)
     EXPECT_EQ(lines[2].find("evil"), std::string::npos) << lines[2];
 }
 
-// An updater that never answers holds a start up for two minutes at most, once, and is logged.
-TEST_F(FrontendProcess, HungUpdaterIsGivenUpAfterTwoMinutes) {
+// An updater that never answers holds a start up for the wait limit at most, once, and is logged.
+TEST_F(FrontendProcess, HungUpdaterIsGivenUpAfterTheWaitLimit) {
     const std::string log = MakeScratchDirectory("hung-updater") + "\\zul.log";
     WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile", log);
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "ProgramWaitSeconds", "5");
     ASSERT_TRUE(WriteFileBytes(maker + "\\updater\\rlymgr.hang", "ZULVelorin"));  // the manager's runs answer
     EXPECT_EQ(Velorin("-RefreshMenu", 6 * 60 * 1000), 0u);  // a hang time-out only
     DeleteFileA((maker + "\\updater\\rlymgr.hang").c_str());
     DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile");
+    DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "ProgramWaitSeconds");
     for (DWORD id : FindProcesses("rlymgr.exe")) {
         const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (process && TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), 5000);

@@ -14,7 +14,7 @@
 #include "ZULMan.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
-#include "frontend/VelorinIds.h"
+#include "common/VelorinIds.h"
 
 namespace frontendtest {
 

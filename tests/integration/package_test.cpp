@@ -20,7 +20,7 @@
 #include "package/PublisherKeyProperty.h"
 #include "tests/integration/devserver_test_support.h"
 #include "tools/uiauto/UiAuto.h"
-#include "uninstall/LeftoverRegistrations.h"
+#include "common/LeftoverRegistrations.h"
 #include "uninstall/UninstallTexts.h"
 
 using namespace testsupport;
@@ -452,7 +452,7 @@ TEST_F(PackageTest, UninstallWithoutThePackageRemovesTheRegistrationsLeftAndSays
     HWND report = WaitForMessage(uninstall_text::kNotInstalled, 30000);
     ASSERT_TRUE(report);
     const std::string text = uiauto::MessageText(report);
-    for (const char* kind : {uninstall_text::kLeftoverEntry, uninstall_text::kLeftoverRunValues, uninstall_text::kLeftoverClasses})
+    for (const char* kind : {leftover_text::kEntry, leftover_text::kRunValues, leftover_text::kClasses})
         EXPECT_NE(text.find(kind), std::string::npos) << text;
     uiauto::ClickButton(report, IDOK);
     EXPECT_EQ(ExitCodeAfter(uninstaller, 30000), static_cast<DWORD>(ERROR_UNKNOWN_PRODUCT));

@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+// The kinds of leftovers, as Uninstall.exe names them to the user.
+namespace leftover_text {
+constexpr char kEntry[] = "its entry in the list of installed programs";
+constexpr char kRunValues[] = "its programs' start at log-on";
+constexpr char kClasses[] = "its programs' COM registrations";
+}  // namespace leftover_text
+
 // Deletes the uninstall entry "TessaryZUL", the Run values of both programs, and the COM
 // registrations of both programs and of the proxy/stub library. Answers a description of each
 // kind that was found and deleted (empty when none was left).

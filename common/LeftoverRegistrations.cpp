@@ -1,4 +1,4 @@
-#include "uninstall/LeftoverRegistrations.h"
+#include "common/LeftoverRegistrations.h"
 
 #include <windows.h>
 
@@ -6,12 +6,11 @@
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
 #include "common/TextCompare.h"
-#include "frontend/VelorinIds.h"
-#include "uninstall/UninstallTexts.h"
+#include "common/VelorinIds.h"
 
 namespace {
 
-constexpr char kClasses[] = "Software\\Classes\\";
+constexpr char kClassesKey[] = "Software\\Classes\\";
 constexpr char kProxyLibrary[] = "ZULManps.dll";
 
 // Keys under "Software\Classes" that the two programs' registrations write.
@@ -52,7 +51,7 @@ bool EndsWithNoCase(const std::string& text, const char* tail) {
 
 // Interfaces whose proxy/stub class is served by the system's proxy/stub library, and that class.
 bool DeleteProxyRegistrations() {
-    const std::string interfaces = std::string(kClasses) + "Interface";
+    const std::string interfaces = std::string(kClassesKey) + "Interface";
     std::vector<std::string> iids, proxyClasses;
     UniqueRegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, interfaces.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
@@ -61,7 +60,7 @@ bool DeleteProxyRegistrations() {
         DWORD length = sizeof name;
         if (RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::string proxy = DefaultValue(interfaces + "\\" + name + "\\ProxyStubClsid32");
-        const std::string server = DefaultValue(std::string(kClasses) + "CLSID\\" + proxy + "\\InprocServer32");
+        const std::string server = DefaultValue(std::string(kClassesKey) + "CLSID\\" + proxy + "\\InprocServer32");
         if (!proxy.empty() && EndsWithNoCase(server, kProxyLibrary)) {
             iids.emplace_back(name);
             proxyClasses.push_back(proxy);
@@ -69,7 +68,7 @@ bool DeleteProxyRegistrations() {
     }
     key.reset();
     for (const std::string& iid : iids) (void)DeleteKeyIfPresent(interfaces + "\\" + iid);
-    for (const std::string& proxy : proxyClasses) (void)DeleteKeyIfPresent(std::string(kClasses) + "CLSID\\" + proxy);
+    for (const std::string& proxy : proxyClasses) (void)DeleteKeyIfPresent(std::string(kClassesKey) + "CLSID\\" + proxy);
     return !iids.empty();
 }
 
@@ -77,13 +76,13 @@ bool DeleteProxyRegistrations() {
 
 std::vector<std::string> RemoveLeftoverRegistrations() {
     std::vector<std::string> removed;
-    if (DeleteKeyIfPresent(ProductKeys::kUninstallZUL)) removed.emplace_back(uninstall_text::kLeftoverEntry);
+    if (DeleteKeyIfPresent(ProductKeys::kUninstallZUL)) removed.emplace_back(leftover_text::kEntry);
     const bool manager = DeleteValueIfPresent(ProductKeys::kRun, "ZULM");
     const bool frontEnd = DeleteValueIfPresent(ProductKeys::kRun, VelorinIds::kProgramName);
-    if (manager || frontEnd) removed.emplace_back(uninstall_text::kLeftoverRunValues);
+    if (manager || frontEnd) removed.emplace_back(leftover_text::kRunValues);
     bool classes = false;
-    for (const char* key : kComKeys) classes = DeleteKeyIfPresent(std::string(kClasses) + key) || classes;
+    for (const char* key : kComKeys) classes = DeleteKeyIfPresent(std::string(kClassesKey) + key) || classes;
     classes = DeleteProxyRegistrations() || classes;
-    if (classes) removed.emplace_back(uninstall_text::kLeftoverClasses);
+    if (classes) removed.emplace_back(leftover_text::kClasses);
     return removed;
 }
