@@ -4,11 +4,14 @@
 #include <ctime>
 #include <exception>
 #include <map>
+#include <random>
 #include <thread>
+#include <algorithm>
 
 namespace {
 
 constexpr int kConflictRetries = 8;
+constexpr int kCounterShards = 64;
 
 // Each step brings the schema from its index to the next version; BIGINT and TEXT read the
 // same in both databases.
@@ -25,6 +28,12 @@ const char* const kUpgrades[] = {
     " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
     " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel)) @KEYED@;"
     "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);",
+    // Check-ins are counted per day instead of kept one row each. A counter has several
+    // shards so that concurrent writers (processes on one database) rarely wait for one row.
+    "CREATE TABLE checkin_days(day TEXT NOT NULL, shard BIGINT NOT NULL, checkins BIGINT NOT NULL,"
+    " PRIMARY KEY(day, shard)) @KEYED@;"
+    "INSERT INTO checkin_days(day, shard, checkins) SELECT day, 0, COUNT(*) FROM checkins GROUP BY day;"
+    "DROP TABLE checkins;",
 };
 
 // The schema text for a connection: tables looked up by their key are stored in key order
@@ -52,7 +61,8 @@ std::string DayOf(int64_t now) {
 int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
 
 SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins)
-    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins) {
+    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins),
+      m_counterShard(static_cast<int64_t>(std::random_device{}() % kCounterShards)) {
     std::unique_ptr<SqlConnection> connection = m_connect();
     Upgrade(*connection);
     Release(std::move(connection));
@@ -224,8 +234,15 @@ CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t n
                  " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
                  " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
                  {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
-    sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {DayOf(now), now});
     return recorded;
+}
+
+// Adds a batch's check-ins to the per-day counters, in one statement per day.
+void CountCheckins(SqlConnection& sql, const std::map<std::string, int64_t>& perDay, int64_t shard) {
+    for (const auto& [day, count] : perDay)
+        sql.Exec("INSERT INTO checkin_days(day, shard, checkins) VALUES($1, $2, $3)"
+                 " ON CONFLICT(day, shard) DO UPDATE SET checkins = checkin_days.checkins + excluded.checkins",
+                 {day, shard, count});
 }
 
 }  // namespace
@@ -241,7 +258,11 @@ struct SqlStore::PendingCheckin {
 
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     if (!m_batchCheckins)
-        return InTransaction([&](SqlConnection& sql) { return RecordOne(sql, form, now, planner); });
+        return InTransaction([&](SqlConnection& sql) {
+            const CheckinRecorded recorded = RecordOne(sql, form, now, planner);
+            CountCheckins(sql, {{DayOf(now), 1}}, m_counterShard);
+            return recorded;
+        });
     PendingCheckin mine{form, now, planner, false, {}, nullptr};
     {
         std::lock_guard lock(m_pendingMutex);
@@ -260,12 +281,21 @@ void SqlStore::RecordBatch(PendingCheckin& mine) {
         std::lock_guard lock(m_pendingMutex);
         batch.swap(m_pending);
     }
+    // Rows are written in one order (by machine, then the counter) in every batch, so that
+    // batches of processes sharing a database wait for each other instead of deadlocking.
+    std::stable_sort(batch.begin(), batch.end(),
+                     [](const PendingCheckin* a, const PendingCheckin* b) { return a->form.machine < b->form.machine; });
     // A check-in that fails is taken out and the rest recorded again, so that one bad check-in
     // does not fail the others.
     while (!batch.empty()) {
         try {
             InTransaction([&](SqlConnection& sql) {
-                for (PendingCheckin* pending : batch) pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                std::map<std::string, int64_t> perDay;
+                for (PendingCheckin* pending : batch) {
+                    pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                    ++perDay[DayOf(pending->now)];
+                }
+                CountCheckins(sql, perDay, m_counterShard);
                 return 0;
             });
             for (PendingCheckin* pending : batch) pending->done = true;
@@ -279,7 +309,11 @@ void SqlStore::RecordBatch(PendingCheckin& mine) {
             PendingCheckin* first = batch.front();
             batch.erase(batch.begin());
             try {
-                InTransaction([&](SqlConnection& sql) { return first->recorded = RecordOne(sql, first->form, first->now, first->planner); });
+                InTransaction([&](SqlConnection& sql) {
+                    first->recorded = RecordOne(sql, first->form, first->now, first->planner);
+                    CountCheckins(sql, {{DayOf(first->now), 1}}, m_counterShard);
+                    return 0;
+                });
             } catch (...) {
                 first->error = std::current_exception();
             }
@@ -303,7 +337,7 @@ ReportData SqlStore::Report(int64_t now) {
                  "SELECT i.item, COALESCE(s.distid, ''), COUNT(*) FROM installs i LEFT JOIN subscriptions s"
                  " ON s.machine = i.machine AND s.channel = i.channel GROUP BY i.item, COALESCE(s.distid, '') ORDER BY 1, 2"))
             report.installsByItemDistId.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
-        for (const SqlRow& row : sql.Query("SELECT day, COUNT(*) FROM checkins GROUP BY day ORDER BY day"))
+        for (const SqlRow& row : sql.Query("SELECT day, SUM(checkins) FROM checkin_days GROUP BY day ORDER BY day"))
             report.checkinsPerDay.push_back({Text(row[0]), Number(row[1])});
         return report;
     });

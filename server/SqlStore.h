@@ -43,6 +43,7 @@ private:
 
     ConnectionFactory m_connect;
     const bool m_batchCheckins;
+    const int64_t m_counterShard;  // this store's shard of the per-day check-in counters
     std::mutex m_writerMutex;   // held by the thread recording a batch
     std::mutex m_pendingMutex;  // guards m_pending
     std::vector<PendingCheckin*> m_pending;

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include "server/PgConnection.h"
 #include "server/SqlStore.h"
@@ -7,7 +8,7 @@
 
 std::unique_ptr<Store> OpenStore(const std::string& dataDir, const std::string& postgresUrl) {
     if (!postgresUrl.empty())
-        return std::make_unique<SqlStore>([postgresUrl] { return std::make_unique<PgConnection>(postgresUrl); }, false);
+        return std::make_unique<SqlStore>([postgresUrl] { return std::make_unique<PgConnection>(postgresUrl); }, std::getenv("ZUL_PG_NOBATCH") == nullptr);
     ::mkdir(dataDir.c_str(), 0750);
     const std::string path = dataDir + "/zul.db";
     return std::make_unique<SqlStore>([path] { return std::make_unique<SqliteConnection>(path); }, true);
