@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <exception>
+#include <future>
 #include <map>
 #include <random>
 #include <thread>
@@ -248,13 +249,22 @@ void CountCheckins(SqlConnection& sql, const std::map<std::string, int64_t>& per
 }  // namespace
 
 struct SqlStore::PendingCheckin {
-    const CheckinForm& form;
+    CheckinForm form;
     int64_t now;
-    const AnswerPlanner& planner;
-    bool done = false;
+    AnswerPlanner planner;
+    CheckinDone done;
     CheckinRecorded recorded;
     std::exception_ptr error;
 };
+
+SqlStore::~SqlStore() {
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_stopping = true;
+    }
+    m_pendingChanged.notify_all();
+    if (m_writer.joinable()) m_writer.join();
+}
 
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     if (!m_batchCheckins)
@@ -263,24 +273,46 @@ CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, co
             CountCheckins(sql, {{DayOf(now), 1}}, m_counterShard);
             return recorded;
         });
-    PendingCheckin mine{form, now, planner, false, {}, nullptr};
-    {
-        std::lock_guard lock(m_pendingMutex);
-        m_pending.push_back(&mine);
-    }
-    RecordBatch(mine);
-    if (mine.error) std::rethrow_exception(mine.error);
-    return mine.recorded;
+    std::promise<CheckinRecorded> promise;
+    RecordCheckinAsync(form, now, planner, [&promise](CheckinRecorded recorded, std::exception_ptr error) {
+        if (error)
+            promise.set_exception(error);
+        else
+            promise.set_value(recorded);
+    });
+    return promise.get_future().get();
 }
 
-void SqlStore::RecordBatch(PendingCheckin& mine) {
-    std::lock_guard writer(m_writerMutex);
-    if (mine.done) return;  // recorded in the batch of the thread that held the lock before
-    std::vector<PendingCheckin*> batch;
+void SqlStore::RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner planner, CheckinDone done) {
+    if (!m_batchCheckins) return Store::RecordCheckinAsync(std::move(form), now, std::move(planner), std::move(done));
+    auto pending = std::make_unique<PendingCheckin>(PendingCheckin{std::move(form), now, std::move(planner), std::move(done), {}, nullptr});
     {
         std::lock_guard lock(m_pendingMutex);
-        batch.swap(m_pending);
+        if (!m_writer.joinable()) m_writer = std::thread([this] { WriteBatches(); });
+        m_pending.push_back(std::move(pending));
     }
+    m_pendingChanged.notify_one();
+}
+
+// The writer thread: takes every check-in that arrived while the last batch was written and
+// records them in one transaction, then tells each one's caller.
+void SqlStore::WriteBatches() {
+    for (;;) {
+        std::vector<std::unique_ptr<PendingCheckin>> batch;
+        {
+            std::unique_lock lock(m_pendingMutex);
+            m_pendingChanged.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
+            if (m_pending.empty()) return;
+            batch.swap(m_pending);
+        }
+        RecordBatch(batch);
+        for (const auto& pending : batch) pending->done(pending->recorded, pending->error);
+    }
+}
+
+void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all) {
+    std::vector<PendingCheckin*> batch;
+    for (const auto& pending : all) batch.push_back(pending.get());
     // Rows are written in one order (by machine, then the counter) in every batch, so that
     // batches of processes sharing a database wait for each other instead of deadlocking.
     std::stable_sort(batch.begin(), batch.end(),
@@ -298,12 +330,10 @@ void SqlStore::RecordBatch(PendingCheckin& mine) {
                 CountCheckins(sql, perDay, m_counterShard);
                 return 0;
             });
-            for (PendingCheckin* pending : batch) pending->done = true;
             return;
         } catch (...) {
             if (batch.size() == 1) {
                 batch[0]->error = std::current_exception();
-                batch[0]->done = true;
                 return;
             }
             PendingCheckin* first = batch.front();
@@ -317,7 +347,6 @@ void SqlStore::RecordBatch(PendingCheckin& mine) {
             } catch (...) {
                 first->error = std::current_exception();
             }
-            first->done = true;
         }
     }
 }

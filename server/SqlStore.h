@@ -4,7 +4,9 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "server/SqlConnection.h"
@@ -17,11 +19,15 @@ public:
     // are recorded together in one transaction (group commit): for a database that takes one
     // writer at a time, where they would otherwise queue for its lock one commit each.
     SqlStore(ConnectionFactory connect, bool batchCheckins);
+    ~SqlStore() override;
 
     void ImportCatalogue(const std::vector<CatalogueBlock>& blocks) override;
     int64_t CatalogueRevision() override;
     StoredCatalogue LoadCatalogue() override;
     CheckinRecorded RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) override;
+    // With batchCheckins, check-ins are queued for one writer thread, which records all that
+    // wait in one transaction and then calls each one's `done` (on that thread).
+    void RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner planner, CheckinDone done) override;
     ReportData Report(int64_t now) override;
     bool Healthy() noexcept override;
 
@@ -38,15 +44,17 @@ private:
     void Upgrade(SqlConnection& connection);
 
     struct PendingCheckin;
-    // Records every pending check-in, this one among them unless another thread already did.
-    void RecordBatch(PendingCheckin& mine);
+    void WriteBatches();
+    void RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& batch);
 
     ConnectionFactory m_connect;
     const bool m_batchCheckins;
     const int64_t m_counterShard;  // this store's shard of the per-day check-in counters
-    std::mutex m_writerMutex;   // held by the thread recording a batch
-    std::mutex m_pendingMutex;  // guards m_pending
-    std::vector<PendingCheckin*> m_pending;
+    std::mutex m_pendingMutex;  // guards m_pending, m_stopping and the start of m_writer
+    std::condition_variable m_pendingChanged;
+    std::vector<std::unique_ptr<PendingCheckin>> m_pending;
+    bool m_stopping = false;
+    std::thread m_writer;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<SqlConnection>> m_idle;
 };
