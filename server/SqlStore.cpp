@@ -290,6 +290,7 @@ void SqlStore::RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner p
         std::lock_guard lock(m_pendingMutex);
         if (!m_writer.joinable()) m_writer = std::thread([this] { WriteBatches(); });
         m_pending.push_back(std::move(pending));
+        if (!m_writerWaiting) return;  // the writer takes it with its next batch
     }
     m_pendingChanged.notify_one();
 }
@@ -301,7 +302,9 @@ void SqlStore::WriteBatches() {
         std::vector<std::unique_ptr<PendingCheckin>> batch;
         {
             std::unique_lock lock(m_pendingMutex);
+            m_writerWaiting = true;
             m_pendingChanged.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
+            m_writerWaiting = false;
             if (m_pending.empty()) return;
             batch.swap(m_pending);
         }

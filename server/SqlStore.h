@@ -54,6 +54,7 @@ private:
     std::condition_variable m_pendingChanged;
     std::vector<std::unique_ptr<PendingCheckin>> m_pending;
     bool m_stopping = false;
+    bool m_writerWaiting = false;  // the writer sleeps until a check-in arrives
     std::thread m_writer;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<SqlConnection>> m_idle;
