@@ -61,8 +61,8 @@ std::string DayOf(int64_t now) {
 
 int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
 
-SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins)
-    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins),
+SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins, std::function<void()> syncCommits)
+    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins), m_syncCommits(std::move(syncCommits)),
       m_counterShard(static_cast<int64_t>(std::random_device{}() % kCounterShards)) {
     std::unique_ptr<SqlConnection> connection = m_connect();
     Upgrade(*connection);
@@ -143,6 +143,7 @@ void SqlStore::ImportCatalogue(const std::vector<CatalogueBlock>& blocks) {
                  {std::to_string(Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]) + 1)});
         return 0;
     });
+    if (m_syncCommits) m_syncCommits();
 }
 
 int64_t SqlStore::CatalogueRevision() {
@@ -264,6 +265,12 @@ SqlStore::~SqlStore() {
     }
     m_pendingChanged.notify_all();
     if (m_writer.joinable()) m_writer.join();
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_writerStopped = true;
+    }
+    m_committedChanged.notify_all();
+    if (m_syncer.joinable()) m_syncer.join();
 }
 
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
@@ -309,8 +316,45 @@ void SqlStore::WriteBatches() {
             batch.swap(m_pending);
         }
         RecordBatch(batch);
-        for (const auto& pending : batch) pending->done(pending->recorded, pending->error);
+        if (!m_syncCommits) {
+            Answer(batch);
+            continue;
+        }
+        {
+            std::lock_guard lock(m_pendingMutex);
+            if (!m_syncer.joinable()) m_syncer = std::thread([this] { SyncBatches(); });
+            for (auto& pending : batch) m_committed.push_back(std::move(pending));
+            if (!m_syncerWaiting) continue;
+        }
+        m_committedChanged.notify_one();
     }
+}
+
+// The syncer thread: one sync for every batch committed since the last, then their answers.
+// It ends after the writer has, once nothing waits.
+void SqlStore::SyncBatches() {
+    for (;;) {
+        std::vector<std::unique_ptr<PendingCheckin>> batch;
+        {
+            std::unique_lock lock(m_pendingMutex);
+            m_syncerWaiting = true;
+            m_committedChanged.wait(lock, [this] { return m_writerStopped || !m_committed.empty(); });
+            m_syncerWaiting = false;
+            if (m_committed.empty()) return;
+            batch.swap(m_committed);
+        }
+        try {
+            m_syncCommits();
+        } catch (...) {  // not known to be on disk: not answered as recorded
+            for (const auto& pending : batch)
+                if (!pending->error) pending->error = std::current_exception();
+        }
+        Answer(batch);
+    }
+}
+
+void SqlStore::Answer(std::vector<std::unique_ptr<PendingCheckin>>& batch) {
+    for (const auto& pending : batch) pending->done(pending->recorded, pending->error);
 }
 
 void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all) {

@@ -18,7 +18,10 @@ public:
     // Connects once and brings the schema up to date. With batchCheckins, concurrent check-ins
     // are recorded together in one transaction (group commit): for a database that takes one
     // writer at a time, where they would otherwise queue for its lock one commit each.
-    SqlStore(ConnectionFactory connect, bool batchCheckins);
+    // With syncCommits, the connections' commits are not durable by themselves: a check-in is
+    // answered, and an import returns, only after syncCommits() has run after its commit. It
+    // runs on a thread of its own while the writer records the next batch.
+    SqlStore(ConnectionFactory connect, bool batchCheckins, std::function<void()> syncCommits = {});
     ~SqlStore() override;
 
     void ImportCatalogue(const std::vector<CatalogueBlock>& blocks) override;
@@ -45,16 +48,24 @@ private:
 
     struct PendingCheckin;
     void WriteBatches();
+    void SyncBatches();
+    void Answer(std::vector<std::unique_ptr<PendingCheckin>>& batch);
     void RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& batch);
 
     ConnectionFactory m_connect;
     const bool m_batchCheckins;
+    const std::function<void()> m_syncCommits;
     const int64_t m_counterShard;  // this store's shard of the per-day check-in counters
     std::mutex m_pendingMutex;  // guards m_pending, m_stopping and the start of m_writer
     std::condition_variable m_pendingChanged;
     std::vector<std::unique_ptr<PendingCheckin>> m_pending;
     bool m_stopping = false;
     bool m_writerWaiting = false;  // the writer sleeps until a check-in arrives
+    std::vector<std::unique_ptr<PendingCheckin>> m_committed;  // recorded, waiting for a sync
+    std::condition_variable m_committedChanged;
+    bool m_syncerWaiting = false;
+    bool m_writerStopped = false;
+    std::thread m_syncer;
     std::thread m_writer;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<SqlConnection>> m_idle;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "server/SqlConnection.h"
-#include "server/SqliteCheckpointer.h"
+#include "server/SqliteLog.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -14,8 +14,8 @@ struct sqlite3_stmt;
 class SqliteConnection : public SqlConnection {
 public:
     // Opens (creating) the file; StoreError when it cannot.
-    // Checkpoints are left to `checkpointer` when given (it must outlive the connection).
-    SqliteConnection(const std::string& path, std::shared_ptr<SqliteCheckpointer> checkpointer = nullptr);
+    // With `log`, checkpoints and syncing commits are left to it (see SqliteLog).
+    SqliteConnection(const std::string& path, std::shared_ptr<SqliteLog> log = nullptr);
     ~SqliteConnection() override;
 
     void Begin() override;
@@ -32,7 +32,7 @@ private:
     [[noreturn]] void Fail(int code, const char* what);
     void Run(const char* sql);
 
-    std::shared_ptr<SqliteCheckpointer> m_checkpointer;
+    std::shared_ptr<SqliteLog> m_log;
     sqlite3* m_db = nullptr;
     std::map<const char*, sqlite3_stmt*> m_statements;  // by the text's address: texts are literals
 };

@@ -1,5 +1,4 @@
 #include <sys/stat.h>
-#include <cstdlib>
 
 #include "server/PgConnection.h"
 #include "server/SqlStore.h"
@@ -8,9 +7,10 @@
 
 std::unique_ptr<Store> OpenStore(const std::string& dataDir, const std::string& postgresUrl) {
     if (!postgresUrl.empty())
-        return std::make_unique<SqlStore>([postgresUrl] { return std::make_unique<PgConnection>(postgresUrl); }, std::getenv("ZUL_PG_NOBATCH") == nullptr);
+        return std::make_unique<SqlStore>([postgresUrl] { return std::make_unique<PgConnection>(postgresUrl); }, true);
     ::mkdir(dataDir.c_str(), 0750);
     const std::string path = dataDir + "/zul.db";
-    auto checkpointer = std::make_shared<SqliteCheckpointer>(path);
-    return std::make_unique<SqlStore>([path, checkpointer] { return std::make_unique<SqliteConnection>(path, checkpointer); }, true);
+    auto log = std::make_shared<SqliteLog>(path);
+    return std::make_unique<SqlStore>([path, log] { return std::make_unique<SqliteConnection>(path, log); }, true,
+                                      [log] { log->Sync(); });
 }
