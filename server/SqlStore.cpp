@@ -13,6 +13,10 @@ namespace {
 
 constexpr int kConflictRetries = 8;
 constexpr int kCounterShards = 64;
+// A machine's last check-in time is written again only when the stored one is older than this,
+// so that a check-in that changes nothing else writes nothing for the machine. The report's
+// "seen in the last 24 h" is exact to within this.
+constexpr int64_t kLastSeenResolution = 600;
 
 // Each step brings the schema from its index to the next version; BIGINT and TEXT read the
 // same in both databases.
@@ -34,7 +38,9 @@ const char* const kUpgrades[] = {
     "CREATE TABLE checkin_days(day TEXT NOT NULL, shard BIGINT NOT NULL, checkins BIGINT NOT NULL,"
     " PRIMARY KEY(day, shard)) @KEYED@;"
     "INSERT INTO checkin_days(day, shard, checkins) SELECT day, 0, COUNT(*) FROM checkins GROUP BY day;"
-    "DROP TABLE checkins;",
+    "DROP TABLE checkins;"
+    // A machine's row is written only when it changes (see kLastSeenResolution).
+    "ALTER TABLE machines DROP COLUMN checkins;",
 };
 
 // The schema text for a connection: tables looked up by their key are stored in key order
@@ -167,6 +173,8 @@ namespace {
 // What is stored of a machine, read in one query: its subscriptions, what it was sent and
 // confirmed, and the items it reported installed.
 struct StoredMachine {
+    std::optional<std::string> clversion;  // none: a machine not seen before
+    int64_t lastSeen = 0;
     std::map<std::string, std::string> subscriptions;  // channel -> DistID
     MachineState state;
     bool anyPending = false;
@@ -175,7 +183,8 @@ struct StoredMachine {
 StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
     StoredMachine stored;
     const auto rows = sql.Query(
-        "SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
+        "SELECT 'm', clversion, '', last_seen, 0 FROM machines WHERE guid = $1"
+        " UNION ALL SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
         " UNION ALL SELECT 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
         " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
         " FROM deliveries WHERE machine = $1"
@@ -183,7 +192,10 @@ StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
         {machine});
     for (const SqlRow& row : rows) {
         const std::string kind = Text(row[0]);
-        if (kind == "s") {
+        if (kind == "m") {
+            stored.clversion = Text(row[1]);
+            stored.lastSeen = Number(row[3]);
+        } else if (kind == "s") {
             stored.subscriptions[Text(row[1])] = Text(row[2]);
         } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
             stored.state.deliveries[Text(row[1])] = ChannelDelivery{row[2], Number(row[3]) != 0};
@@ -213,10 +225,10 @@ CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t n
     CheckinRecorded recorded;
     const std::string& machine = form.machine;
     StoredMachine stored = ReadMachine(sql, machine);
-    sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
-             " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
-             " checkins = machines.checkins + 1",
-             {machine, now, form.clversion});
+    if (stored.clversion != form.clversion || now - stored.lastSeen >= kLastSeenResolution)
+        sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion) VALUES($1, $2, $2, $3)"
+                 " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion",
+                 {machine, now, form.clversion});
     ReplaceSubscriptions(sql, form, stored.subscriptions);
     for (const ReportedInstall& install : form.installed) {
         if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
