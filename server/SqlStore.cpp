@@ -67,8 +67,8 @@ std::string DayOf(int64_t now) {
 
 int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
 
-SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins, std::function<void()> syncCommits)
-    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins), m_syncCommits(std::move(syncCommits)),
+SqlStore::SqlStore(ConnectionFactory connect, int writers, std::function<void()> syncCommits)
+    : m_connect(std::move(connect)), m_writerCount(writers), m_syncCommits(std::move(syncCommits)),
       m_counterShard(static_cast<int64_t>(std::random_device{}() % kCounterShards)) {
     std::unique_ptr<SqlConnection> connection = m_connect();
     Upgrade(*connection);
@@ -276,7 +276,7 @@ SqlStore::~SqlStore() {
         m_stopping = true;
     }
     m_pendingChanged.notify_all();
-    if (m_writer.joinable()) m_writer.join();
+    for (std::thread& writer : m_writers) writer.join();
     {
         std::lock_guard lock(m_pendingMutex);
         m_writerStopped = true;
@@ -286,7 +286,7 @@ SqlStore::~SqlStore() {
 }
 
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
-    if (!m_batchCheckins)
+    if (m_writerCount == 0)
         return InTransaction([&](SqlConnection& sql) {
             const CheckinRecorded recorded = RecordOne(sql, form, now, planner);
             CountCheckins(sql, {{DayOf(now), 1}}, m_counterShard);
@@ -303,31 +303,32 @@ CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, co
 }
 
 void SqlStore::RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner planner, CheckinDone done) {
-    if (!m_batchCheckins) return Store::RecordCheckinAsync(std::move(form), now, std::move(planner), std::move(done));
+    if (m_writerCount == 0) return Store::RecordCheckinAsync(std::move(form), now, std::move(planner), std::move(done));
     auto pending = std::make_unique<PendingCheckin>(PendingCheckin{std::move(form), now, std::move(planner), std::move(done), {}, nullptr});
     {
         std::lock_guard lock(m_pendingMutex);
-        if (!m_writer.joinable()) m_writer = std::thread([this] { WriteBatches(); });
+        for (int index = static_cast<int>(m_writers.size()); index < m_writerCount; ++index)
+            m_writers.emplace_back([this, index] { WriteBatches((m_counterShard + index) % kCounterShards); });
         m_pending.push_back(std::move(pending));
-        if (!m_writerWaiting) return;  // the writer takes it with its next batch
+        if (m_writersWaiting == 0) return;  // a writer takes it with its next batch
     }
     m_pendingChanged.notify_one();
 }
 
-// The writer thread: takes every check-in that arrived while the last batch was written and
-// records them in one transaction, then tells each one's caller.
-void SqlStore::WriteBatches() {
+// A writer thread: takes every check-in that arrived while it wrote its last batch and records
+// them in one transaction, then tells each one's caller. Its counter shard is its own.
+void SqlStore::WriteBatches(int64_t shard) {
     for (;;) {
         std::vector<std::unique_ptr<PendingCheckin>> batch;
         {
             std::unique_lock lock(m_pendingMutex);
-            m_writerWaiting = true;
+            ++m_writersWaiting;
             m_pendingChanged.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
-            m_writerWaiting = false;
+            --m_writersWaiting;
             if (m_pending.empty()) return;
             batch.swap(m_pending);
         }
-        RecordBatch(batch);
+        RecordBatch(batch, shard);
         if (!m_syncCommits) {
             Answer(batch);
             continue;
@@ -369,7 +370,7 @@ void SqlStore::Answer(std::vector<std::unique_ptr<PendingCheckin>>& batch) {
     for (const auto& pending : batch) pending->done(pending->recorded, pending->error);
 }
 
-void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all) {
+void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all, int64_t shard) {
     std::vector<PendingCheckin*> batch;
     for (const auto& pending : all) batch.push_back(pending.get());
     // Rows are written in one order (by machine, then the counter) in every batch, so that
@@ -386,7 +387,7 @@ void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all) {
                     pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
                     ++perDay[DayOf(pending->now)];
                 }
-                CountCheckins(sql, perDay, m_counterShard);
+                CountCheckins(sql, perDay, shard);
                 return 0;
             });
             return;
@@ -400,7 +401,7 @@ void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all) {
             try {
                 InTransaction([&](SqlConnection& sql) {
                     first->recorded = RecordOne(sql, first->form, first->now, first->planner);
-                    CountCheckins(sql, {{DayOf(first->now), 1}}, m_counterShard);
+                    CountCheckins(sql, {{DayOf(first->now), 1}}, shard);
                     return 0;
                 });
             } catch (...) {
