@@ -9,7 +9,7 @@
 # installs each store recorded against the generator's own tally.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-zulserver=$root/build/host/server/zulserver
+zulserver=${ZULSERVER:-$root/build/host/server/zulserver}  # another build may be measured the same way
 runs=${SERVER_BENCH_RUNS:-3}
 seconds=${SERVER_BENCH_SECONDS:-5}
 wrk_threads=2

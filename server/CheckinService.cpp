@@ -1,6 +1,7 @@
 #include "server/CheckinService.h"
 
 #include <cstdio>
+#include <future>
 
 #include "server/Answer.h"
 #include "server/CheckinForm.h"
@@ -45,33 +46,63 @@ std::string CheckinService::FilesBase(std::string_view host) const {
 }
 
 CheckinReply CheckinService::Checkin(std::string_view body, std::string_view host, int64_t now) {
+    std::promise<CheckinReply> promise;
+    CheckinAsync(body, host, now, [&promise](CheckinReply reply) { promise.set_value(std::move(reply)); });
+    return promise.get_future().get();
+}
+
+void CheckinService::CheckinAsync(std::string_view body, std::string_view host, int64_t now, ReplyDone done) {
     const auto start = std::chrono::steady_clock::now();
-    CheckinReply reply;
-    const CheckinFormResult parsed = ParseCheckinForm(body);
+    CheckinFormResult parsed = ParseCheckinForm(body);
     if (!parsed.ok) {
-        reply.status = 400;
-        reply.body = parsed.reason + "\n";
         m_metrics.CountCheckin(CheckinOutcome::BadRequest, SecondsSince(start));
-        return reply;
+        return done(CheckinReply{400, parsed.reason + "\n", {}, 0, 0});
     }
-    try {
-        const std::shared_ptr<const CatalogueIndex> catalogue = Catalogue();
+    // What the planner decides is kept for the answer, which is written once the check-in is
+    // recorded (the planner runs again when the store retries the transaction).
+    struct Pending {
+        std::shared_ptr<const CatalogueIndex> catalogue;
         std::optional<Answer> answer;
-        const CheckinRecorded recorded = m_store.RecordCheckin(parsed.form, now, [&](const MachineState& state) {
-            answer.emplace(*catalogue, parsed.form, state);
-            return answer->Deliveries();
-        });
-        reply.body = answer->Text(m_settings.intervalMinutes, FilesBase(host));
-        reply.items = answer->ItemCount();
-        reply.channels = answer->ChannelCount();
-        if (m_key && parsed.form.nonce) reply.signature = m_key->SignAnswer(*parsed.form.nonce, reply.body);
+        std::optional<std::string> nonce;
+        std::string filesBase;
+    };
+    auto pending = std::make_shared<Pending>();
+    try {
+        pending->catalogue = Catalogue();
+    } catch (const StoreError& e) {
+        return done(StoreFailed(e.what(), start));
+    }
+    pending->nonce = parsed.form.nonce;
+    pending->filesBase = FilesBase(host);
+    AnswerPlanner planner = [pending, form = parsed.form](const MachineState& state) {
+        pending->answer.emplace(*pending->catalogue, form, state);
+        return pending->answer->Deliveries();
+    };
+    m_store.RecordCheckinAsync(std::move(parsed.form), now, std::move(planner),
+                               [this, pending, start, done = std::move(done)](CheckinRecorded recorded, std::exception_ptr error) {
+        if (error) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const StoreError& e) {
+                return done(StoreFailed(e.what(), start));
+            } catch (const std::exception& e) {
+                return done(StoreFailed(e.what(), start));
+            }
+        }
+        CheckinReply reply;
+        reply.body = pending->answer->Text(m_settings.intervalMinutes, pending->filesBase);
+        reply.items = pending->answer->ItemCount();
+        reply.channels = pending->answer->ChannelCount();
+        if (m_key && pending->nonce) reply.signature = m_key->SignAnswer(*pending->nonce, reply.body);
         m_metrics.CountInstalls(recorded.newInstalls);
         m_metrics.CountCheckin(CheckinOutcome::Ok, SecondsSince(start));
-    } catch (const StoreError& e) {
-        std::fprintf(stderr, "zulserver: check-in not recorded: %s\n", e.what());
-        reply = CheckinReply{503, "store unavailable\n", {}, 0, 0};
-        m_metrics.CountStoreError();
-        m_metrics.CountCheckin(CheckinOutcome::StoreError, SecondsSince(start));
-    }
-    return reply;
+        done(std::move(reply));
+    });
+}
+
+CheckinReply CheckinService::StoreFailed(const char* what, std::chrono::steady_clock::time_point start) {
+    std::fprintf(stderr, "zulserver: check-in not recorded: %s\n", what);
+    m_metrics.CountStoreError();
+    m_metrics.CountCheckin(CheckinOutcome::StoreError, SecondsSince(start));
+    return CheckinReply{503, "store unavailable\n", {}, 0, 0};
 }

@@ -2,6 +2,7 @@
 // sign when a key and a nonce are there, count. Independent of HTTP, so tests drive it directly.
 #pragma once
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,11 +36,16 @@ public:
 
     // host: the request's Host header (checked before use).
     CheckinReply Checkin(std::string_view body, std::string_view host, int64_t now);
+    // The same without waiting for the store: `done` gets the reply, possibly on the store's
+    // writer thread.
+    using ReplyDone = std::function<void(CheckinReply)>;
+    void CheckinAsync(std::string_view body, std::string_view host, int64_t now, ReplyDone done);
     // The catalogue in force (refreshed when an import has raised its revision).
     std::shared_ptr<const CatalogueIndex> Catalogue();
 
 private:
     std::string FilesBase(std::string_view host) const;
+    CheckinReply StoreFailed(const char* what, std::chrono::steady_clock::time_point start);
 
     Store& m_store;
     ServiceSettings m_settings;

@@ -5,6 +5,8 @@
 #include <boost/beast/http.hpp>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
@@ -55,6 +57,7 @@ struct Context {
     Store& store;
     Metrics& metrics;
     AccessLog log;
+    std::atomic<int> inFlight{0};  // check-ins handed to the store and not yet answered
 };
 
 http::response<http::string_body> TextResponse(http::status status, unsigned version, bool keepAlive, std::string body,
@@ -145,26 +148,17 @@ std::string ReachedHost(std::string_view header, unsigned short localPort) {
     return std::string(header) + ":" + std::to_string(localPort);
 }
 
-http::message_generator Handle(Context& context, const http::request<http::string_body>& request, unsigned short localPort) {
+http::message_generator Handle(Context& context, const http::request<http::string_body>& request) {
     const unsigned version = request.version();
     const bool keepAlive = request.keep_alive();
     const std::string_view target(request.target().data(), request.target().size());
     const http::verb method = request.method();
     const bool get = method == http::verb::get || method == http::verb::head;
 
-    if (target == kCheckinPath) {
-        if (method != http::verb::post) {
-            context.log.Write("400 wrong method for the check-in path");
-            context.metrics.CountCheckin(CheckinOutcome::BadRequest, 0);
-            return TextResponse(http::status::bad_request, version, keepAlive, "check-in needs POST\n");
-        }
-        const std::string host = ReachedHost(request[http::field::host], localPort);
-        const CheckinReply reply = context.service.Checkin(request.body(), host, Now());
-        context.log.Write("POST " + std::string(kCheckinPath) + " (Host: " + std::string(request[http::field::host]) + ") " + std::to_string(reply.status) +
-                          " items=" + std::to_string(reply.items) + " channels=" + std::to_string(reply.channels));
-        auto response = TextResponse(static_cast<http::status>(reply.status), version, keepAlive, reply.body);
-        if (!reply.signature.empty()) response.set("X-ZUL-Signature", reply.signature);
-        return response;
+    if (target == kCheckinPath) {  // a POST is answered by CheckinResponse
+        context.log.Write("400 wrong method for the check-in path");
+        context.metrics.CountCheckin(CheckinOutcome::BadRequest, 0);
+        return TextResponse(http::status::bad_request, version, keepAlive, "check-in needs POST\n");
     }
     if (get && target == "/metrics")
         return TextResponse(http::status::ok, version, keepAlive, context.metrics.Text(), "text/plain; version=0.0.4");
@@ -177,6 +171,19 @@ http::message_generator Handle(Context& context, const http::request<http::strin
         return LoggedFileResponse(context, request, target.substr(kFilesPrefix.size()));
     context.log.Write(std::string(http::to_string(method)) + " 400 unknown path");
     return TextResponse(http::status::bad_request, version, keepAlive, "unknown path\n");
+}
+
+bool IsCheckin(const http::request<http::string_body>& request) {
+    return request.method() == http::verb::post && std::string_view(request.target().data(), request.target().size()) == kCheckinPath;
+}
+
+http::message_generator CheckinResponse(Context& context, const http::request<http::string_body>& request, const CheckinReply& reply) {
+    context.log.Write("POST " + std::string(kCheckinPath) + " (Host: " + std::string(request[http::field::host]) + ") " +
+                      std::to_string(reply.status) + " items=" + std::to_string(reply.items) +
+                      " channels=" + std::to_string(reply.channels));
+    auto response = TextResponse(static_cast<http::status>(reply.status), request.version(), request.keep_alive(), reply.body);
+    if (!reply.signature.empty()) response.set("X-ZUL-Signature", reply.signature);
+    return response;
 }
 
 class Session : public std::enable_shared_from_this<Session> {
@@ -210,7 +217,22 @@ private:
                               tooLarge ? "request body over 1 MiB\n" : "malformed HTTP request\n"));
             return;
         }
-        Send(Handle(m_context, m_parser->get(), m_localPort));
+        if (IsCheckin(m_parser->get())) return Checkin();
+        Send(Handle(m_context, m_parser->get()));
+    }
+
+    // The check-in is recorded without holding this thread; its answer is written on the
+    // session's strand when the store is done.
+    void Checkin() {
+        const http::request<http::string_body>& request = m_parser->get();
+        const std::string host = ReachedHost(request[http::field::host], m_localPort);
+        ++m_context.inFlight;
+        m_context.service.CheckinAsync(request.body(), host, Now(), [self = shared_from_this()](CheckinReply reply) {
+            net::post(self->m_stream.get_executor(), [self, reply = std::move(reply)] {
+                self->Send(CheckinResponse(self->m_context, self->m_parser->get(), reply));
+            });
+            --self->m_context.inFlight;
+        });
     }
 
     void Send(http::message_generator&& message) {
@@ -297,5 +319,7 @@ int RunFront(const FrontSettings& settings, CheckinService& service, Store& stor
     for (int i = 1; i < threads; ++i) pool.emplace_back([&io] { io.run(); });
     io.run();
     for (std::thread& thread : pool) thread.join();
+    // Check-ins still being recorded post their answers to this io_context: wait for them.
+    while (context.inFlight > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return 0;
 }

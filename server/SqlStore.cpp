@@ -3,12 +3,20 @@
 #include <chrono>
 #include <ctime>
 #include <exception>
+#include <future>
 #include <map>
+#include <random>
 #include <thread>
+#include <algorithm>
 
 namespace {
 
 constexpr int kConflictRetries = 8;
+constexpr int kCounterShards = 64;
+// A machine's last check-in time is written again only when the stored one is older than this,
+// so that a check-in that changes nothing else writes nothing for the machine. The report's
+// "seen in the last 24 h" is exact to within this.
+constexpr int64_t kLastSeenResolution = 600;
 
 // Each step brings the schema from its index to the next version; BIGINT and TEXT read the
 // same in both databases.
@@ -25,6 +33,14 @@ const char* const kUpgrades[] = {
     " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
     " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel)) @KEYED@;"
     "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);",
+    // Check-ins are counted per day instead of kept one row each. A counter has several
+    // shards so that concurrent writers (processes on one database) rarely wait for one row.
+    "CREATE TABLE checkin_days(day TEXT NOT NULL, shard BIGINT NOT NULL, checkins BIGINT NOT NULL,"
+    " PRIMARY KEY(day, shard)) @KEYED@;"
+    "INSERT INTO checkin_days(day, shard, checkins) SELECT day, 0, COUNT(*) FROM checkins GROUP BY day;"
+    "DROP TABLE checkins;"
+    // A machine's row is written only when it changes (see kLastSeenResolution).
+    "ALTER TABLE machines DROP COLUMN checkins;",
 };
 
 // The schema text for a connection: tables looked up by their key are stored in key order
@@ -51,8 +67,9 @@ std::string DayOf(int64_t now) {
 
 int SqlStore::SchemaVersion() { return static_cast<int>(std::size(kUpgrades)); }
 
-SqlStore::SqlStore(ConnectionFactory connect, bool batchCheckins)
-    : m_connect(std::move(connect)), m_batchCheckins(batchCheckins) {
+SqlStore::SqlStore(ConnectionFactory connect, int writers, std::function<void()> syncCommits)
+    : m_connect(std::move(connect)), m_writerCount(writers), m_syncCommits(std::move(syncCommits)),
+      m_counterShard(static_cast<int64_t>(std::random_device{}() % kCounterShards)) {
     std::unique_ptr<SqlConnection> connection = m_connect();
     Upgrade(*connection);
     Release(std::move(connection));
@@ -132,6 +149,7 @@ void SqlStore::ImportCatalogue(const std::vector<CatalogueBlock>& blocks) {
                  {std::to_string(Number(sql.Query("SELECT value FROM meta WHERE key = 'catalogue_revision'")[0][0]) + 1)});
         return 0;
     });
+    if (m_syncCommits) m_syncCommits();
 }
 
 int64_t SqlStore::CatalogueRevision() {
@@ -155,6 +173,8 @@ namespace {
 // What is stored of a machine, read in one query: its subscriptions, what it was sent and
 // confirmed, and the items it reported installed.
 struct StoredMachine {
+    std::optional<std::string> clversion;  // none: a machine not seen before
+    int64_t lastSeen = 0;
     std::map<std::string, std::string> subscriptions;  // channel -> DistID
     MachineState state;
     bool anyPending = false;
@@ -163,7 +183,8 @@ struct StoredMachine {
 StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
     StoredMachine stored;
     const auto rows = sql.Query(
-        "SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
+        "SELECT 'm', clversion, '', last_seen, 0 FROM machines WHERE guid = $1"
+        " UNION ALL SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
         " UNION ALL SELECT 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
         " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
         " FROM deliveries WHERE machine = $1"
@@ -171,7 +192,10 @@ StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
         {machine});
     for (const SqlRow& row : rows) {
         const std::string kind = Text(row[0]);
-        if (kind == "s") {
+        if (kind == "m") {
+            stored.clversion = Text(row[1]);
+            stored.lastSeen = Number(row[3]);
+        } else if (kind == "s") {
             stored.subscriptions[Text(row[1])] = Text(row[2]);
         } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
             stored.state.deliveries[Text(row[1])] = ChannelDelivery{row[2], Number(row[3]) != 0};
@@ -201,10 +225,10 @@ CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t n
     CheckinRecorded recorded;
     const std::string& machine = form.machine;
     StoredMachine stored = ReadMachine(sql, machine);
-    sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, checkins) VALUES($1, $2, $2, $3, 1)"
-             " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
-             " checkins = machines.checkins + 1",
-             {machine, now, form.clversion});
+    if (stored.clversion != form.clversion || now - stored.lastSeen >= kLastSeenResolution)
+        sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion) VALUES($1, $2, $2, $3)"
+                 " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion",
+                 {machine, now, form.clversion});
     ReplaceSubscriptions(sql, form, stored.subscriptions);
     for (const ReportedInstall& install : form.installed) {
         if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
@@ -224,66 +248,165 @@ CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t n
                  " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
                  " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
                  {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
-    sql.Exec("INSERT INTO checkins(day, at) VALUES($1, $2)", {DayOf(now), now});
     return recorded;
+}
+
+// Adds a batch's check-ins to the per-day counters, in one statement per day.
+void CountCheckins(SqlConnection& sql, const std::map<std::string, int64_t>& perDay, int64_t shard) {
+    for (const auto& [day, count] : perDay)
+        sql.Exec("INSERT INTO checkin_days(day, shard, checkins) VALUES($1, $2, $3)"
+                 " ON CONFLICT(day, shard) DO UPDATE SET checkins = checkin_days.checkins + excluded.checkins",
+                 {day, shard, count});
 }
 
 }  // namespace
 
 struct SqlStore::PendingCheckin {
-    const CheckinForm& form;
+    CheckinForm form;
     int64_t now;
-    const AnswerPlanner& planner;
-    bool done = false;
+    AnswerPlanner planner;
+    CheckinDone done;
     CheckinRecorded recorded;
     std::exception_ptr error;
 };
 
-CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
-    if (!m_batchCheckins)
-        return InTransaction([&](SqlConnection& sql) { return RecordOne(sql, form, now, planner); });
-    PendingCheckin mine{form, now, planner, false, {}, nullptr};
+SqlStore::~SqlStore() {
     {
         std::lock_guard lock(m_pendingMutex);
-        m_pending.push_back(&mine);
+        m_stopping = true;
     }
-    RecordBatch(mine);
-    if (mine.error) std::rethrow_exception(mine.error);
-    return mine.recorded;
+    m_pendingChanged.notify_all();
+    for (std::thread& writer : m_writers) writer.join();
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_writerStopped = true;
+    }
+    m_committedChanged.notify_all();
+    if (m_syncer.joinable()) m_syncer.join();
 }
 
-void SqlStore::RecordBatch(PendingCheckin& mine) {
-    std::lock_guard writer(m_writerMutex);
-    if (mine.done) return;  // recorded in the batch of the thread that held the lock before
-    std::vector<PendingCheckin*> batch;
+CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+    if (m_writerCount == 0)
+        return InTransaction([&](SqlConnection& sql) {
+            const CheckinRecorded recorded = RecordOne(sql, form, now, planner);
+            CountCheckins(sql, {{DayOf(now), 1}}, m_counterShard);
+            return recorded;
+        });
+    std::promise<CheckinRecorded> promise;
+    RecordCheckinAsync(form, now, planner, [&promise](CheckinRecorded recorded, std::exception_ptr error) {
+        if (error)
+            promise.set_exception(error);
+        else
+            promise.set_value(recorded);
+    });
+    return promise.get_future().get();
+}
+
+void SqlStore::RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner planner, CheckinDone done) {
+    if (m_writerCount == 0) return Store::RecordCheckinAsync(std::move(form), now, std::move(planner), std::move(done));
+    auto pending = std::make_unique<PendingCheckin>(PendingCheckin{std::move(form), now, std::move(planner), std::move(done), {}, nullptr});
     {
         std::lock_guard lock(m_pendingMutex);
-        batch.swap(m_pending);
+        for (int index = static_cast<int>(m_writers.size()); index < m_writerCount; ++index)
+            m_writers.emplace_back([this, index] { WriteBatches((m_counterShard + index) % kCounterShards); });
+        m_pending.push_back(std::move(pending));
+        if (m_writersWaiting == 0) return;  // a writer takes it with its next batch
     }
+    m_pendingChanged.notify_one();
+}
+
+// A writer thread: takes every check-in that arrived while it wrote its last batch and records
+// them in one transaction, then tells each one's caller. Its counter shard is its own.
+void SqlStore::WriteBatches(int64_t shard) {
+    for (;;) {
+        std::vector<std::unique_ptr<PendingCheckin>> batch;
+        {
+            std::unique_lock lock(m_pendingMutex);
+            ++m_writersWaiting;
+            m_pendingChanged.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
+            --m_writersWaiting;
+            if (m_pending.empty()) return;
+            batch.swap(m_pending);
+        }
+        RecordBatch(batch, shard);
+        if (!m_syncCommits) {
+            Answer(batch);
+            continue;
+        }
+        {
+            std::lock_guard lock(m_pendingMutex);
+            if (!m_syncer.joinable()) m_syncer = std::thread([this] { SyncBatches(); });
+            for (auto& pending : batch) m_committed.push_back(std::move(pending));
+            if (!m_syncerWaiting) continue;
+        }
+        m_committedChanged.notify_one();
+    }
+}
+
+// The syncer thread: one sync for every batch committed since the last, then their answers.
+// It ends after the writer has, once nothing waits.
+void SqlStore::SyncBatches() {
+    for (;;) {
+        std::vector<std::unique_ptr<PendingCheckin>> batch;
+        {
+            std::unique_lock lock(m_pendingMutex);
+            m_syncerWaiting = true;
+            m_committedChanged.wait(lock, [this] { return m_writerStopped || !m_committed.empty(); });
+            m_syncerWaiting = false;
+            if (m_committed.empty()) return;
+            batch.swap(m_committed);
+        }
+        try {
+            m_syncCommits();
+        } catch (...) {  // not known to be on disk: not answered as recorded
+            for (const auto& pending : batch)
+                if (!pending->error) pending->error = std::current_exception();
+        }
+        Answer(batch);
+    }
+}
+
+void SqlStore::Answer(std::vector<std::unique_ptr<PendingCheckin>>& batch) {
+    for (const auto& pending : batch) pending->done(pending->recorded, pending->error);
+}
+
+void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all, int64_t shard) {
+    std::vector<PendingCheckin*> batch;
+    for (const auto& pending : all) batch.push_back(pending.get());
+    // Rows are written in one order (by machine, then the counter) in every batch, so that
+    // batches of processes sharing a database wait for each other instead of deadlocking.
+    std::stable_sort(batch.begin(), batch.end(),
+                     [](const PendingCheckin* a, const PendingCheckin* b) { return a->form.machine < b->form.machine; });
     // A check-in that fails is taken out and the rest recorded again, so that one bad check-in
     // does not fail the others.
     while (!batch.empty()) {
         try {
             InTransaction([&](SqlConnection& sql) {
-                for (PendingCheckin* pending : batch) pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                std::map<std::string, int64_t> perDay;
+                for (PendingCheckin* pending : batch) {
+                    pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
+                    ++perDay[DayOf(pending->now)];
+                }
+                CountCheckins(sql, perDay, shard);
                 return 0;
             });
-            for (PendingCheckin* pending : batch) pending->done = true;
             return;
         } catch (...) {
             if (batch.size() == 1) {
                 batch[0]->error = std::current_exception();
-                batch[0]->done = true;
                 return;
             }
             PendingCheckin* first = batch.front();
             batch.erase(batch.begin());
             try {
-                InTransaction([&](SqlConnection& sql) { return first->recorded = RecordOne(sql, first->form, first->now, first->planner); });
+                InTransaction([&](SqlConnection& sql) {
+                    first->recorded = RecordOne(sql, first->form, first->now, first->planner);
+                    CountCheckins(sql, {{DayOf(first->now), 1}}, shard);
+                    return 0;
+                });
             } catch (...) {
                 first->error = std::current_exception();
             }
-            first->done = true;
         }
     }
 }
@@ -303,7 +426,7 @@ ReportData SqlStore::Report(int64_t now) {
                  "SELECT i.item, COALESCE(s.distid, ''), COUNT(*) FROM installs i LEFT JOIN subscriptions s"
                  " ON s.machine = i.machine AND s.channel = i.channel GROUP BY i.item, COALESCE(s.distid, '') ORDER BY 1, 2"))
             report.installsByItemDistId.push_back({Text(row[0]), Text(row[1]), Number(row[2])});
-        for (const SqlRow& row : sql.Query("SELECT day, COUNT(*) FROM checkins GROUP BY day ORDER BY day"))
+        for (const SqlRow& row : sql.Query("SELECT day, SUM(checkins) FROM checkin_days GROUP BY day ORDER BY day"))
             report.checkinsPerDay.push_back({Text(row[0]), Number(row[1])});
         return report;
     });

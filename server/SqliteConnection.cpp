@@ -18,12 +18,17 @@ std::string SqliteText(const char* sql) {
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path) {
+SqliteConnection::SqliteConnection(const std::string& path, std::shared_ptr<SqliteLog> log)
+    : m_log(std::move(log)) {
     const int code = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) Fail(code, ("cannot open " + path).c_str());
     sqlite3_busy_timeout(m_db, kBusyWaitMs);
     Run("PRAGMA journal_mode=WAL");
-    Run("PRAGMA synchronous=NORMAL");
+    // Without a SqliteLog, a commit returns once its log pages are on disk. With one, the
+    // store syncs the log itself (SqliteLog::Sync) before it answers, for many commits at once.
+    // Either way a check-in is answered only when what it reported survives a power failure.
+    Run(m_log ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL");
+    if (m_log) m_log->Watch(m_db);
     // Pages are read through a shared mapping rather than copied per connection, and each
     // connection keeps a larger cache of its own.
     Run("PRAGMA mmap_size=1073741824");
@@ -33,6 +38,7 @@ SqliteConnection::SqliteConnection(const std::string& path) {
 
 SqliteConnection::~SqliteConnection() {
     for (auto& [sql, statement] : m_statements) sqlite3_finalize(statement);
+    if (m_log) sqlite3_wal_hook(m_db, nullptr, nullptr);
     sqlite3_close_v2(m_db);
 }
 

@@ -1,11 +1,12 @@
-// A connection to the embedded database file: WAL journal, a generous busy wait, statements
-// prepared once per connection.
+// A connection to the embedded database file: WAL journal, every commit on disk before it
+// returns, a generous busy wait, statements prepared once per connection.
 #pragma once
 #include <map>
 #include <memory>
 #include <string>
 
 #include "server/SqlConnection.h"
+#include "server/SqliteLog.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -13,7 +14,8 @@ struct sqlite3_stmt;
 class SqliteConnection : public SqlConnection {
 public:
     // Opens (creating) the file; StoreError when it cannot.
-    explicit SqliteConnection(const std::string& path);
+    // With `log`, checkpoints and syncing commits are left to it (see SqliteLog).
+    SqliteConnection(const std::string& path, std::shared_ptr<SqliteLog> log = nullptr);
     ~SqliteConnection() override;
 
     void Begin() override;
@@ -30,6 +32,7 @@ private:
     [[noreturn]] void Fail(int code, const char* what);
     void Run(const char* sql);
 
+    std::shared_ptr<SqliteLog> m_log;
     sqlite3* m_db = nullptr;
     std::map<const char*, sqlite3_stmt*> m_statements;  // by the text's address: texts are literals
 };

@@ -4,6 +4,7 @@
 // StoreError, which the HTTP front turns into status 503 and the commands into a message.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,6 +55,9 @@ struct CheckinRecorded {
     int newInstalls = 0;  // installs recorded for the first time
 };
 
+// Called once a check-in is recorded, or with the StoreError that stopped it.
+using CheckinDone = std::function<void(CheckinRecorded, std::exception_ptr)>;
+
 struct ReportData {
     int64_t machines = 0;
     int64_t machinesLastDay = 0;
@@ -78,6 +82,18 @@ public:
     // of what the last answer delivered), asks the planner for the answer and records what it
     // delivers: all in one transaction. `now` is seconds since the epoch.
     virtual CheckinRecorded RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) = 0;
+    // The same, without waiting: `done` is called when the check-in is recorded, possibly on
+    // another thread (this default records it at once on the caller's).
+    virtual void RecordCheckinAsync(CheckinForm form, int64_t now, AnswerPlanner planner, CheckinDone done) {
+        CheckinRecorded recorded;
+        std::exception_ptr error;
+        try {
+            recorded = RecordCheckin(form, now, planner);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        done(recorded, error);
+    }
     virtual ReportData Report(int64_t now) = 0;
     // Whether the store answers a trivial query.
     virtual bool Healthy() noexcept = 0;

@@ -3,7 +3,12 @@
 // the client's own parser.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <atomic>
 #include <random>
 #include <set>
@@ -189,7 +194,57 @@ TEST_F(ServerProtocol, ConcurrentCheckinsCountEveryInstallExactlyOnce) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(Installs(), tally.load());
-    EXPECT_EQ(server.GetStore().Report(kNow).machines, kThreads * kMachinesPerThread);
+    const ReportData report = server.GetStore().Report(kNow);
+    EXPECT_EQ(report.machines, kThreads * kMachinesPerThread);
+    ASSERT_EQ(report.checkinsPerDay.size(), 1u);  // every check-in counted, batched or not
+    EXPECT_EQ(report.checkinsPerDay[0].checkins, kThreads * kMachinesPerThread * 3);
+}
+
+// A database written by the first schema (one row per check-in) is upgraded in place when the
+// server opens it: its machines, installs and check-ins per day are kept, and check-ins go on.
+TEST(ServerStoreUpgrade, AFirstSchemaDatabaseKeepsItsRecordsAndTakesCheckins) {
+    const char* kind = std::getenv("ZUL_TEST_STORE");
+    if (kind && std::string(kind) == "postgresql") GTEST_SKIP() << "the upgrade is the same SQL on both stores";
+    char dir[] = "/tmp/zulserver-upgrade-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/zul.db";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+                           "INSERT INTO meta VALUES('schema_version', '1'), ('catalogue_revision', '0');"
+                           "CREATE TABLE catalogue(guid TEXT PRIMARY KEY, type TEXT NOT NULL, position BIGINT NOT NULL,"
+                           " published BIGINT NOT NULL, block TEXT NOT NULL);"
+                           "CREATE TABLE machines(guid TEXT PRIMARY KEY, first_seen BIGINT NOT NULL, last_seen BIGINT NOT NULL,"
+                           " clversion TEXT NOT NULL, checkins BIGINT NOT NULL) WITHOUT ROWID;"
+                           "CREATE TABLE subscriptions(machine TEXT NOT NULL, channel TEXT NOT NULL, distid TEXT NOT NULL,"
+                           " PRIMARY KEY(machine, channel)) WITHOUT ROWID;"
+                           "CREATE TABLE installs(machine TEXT NOT NULL, item TEXT NOT NULL, channel TEXT NOT NULL,"
+                           " reported BIGINT NOT NULL, PRIMARY KEY(machine, item)) WITHOUT ROWID;"
+                           "CREATE TABLE deliveries(machine TEXT NOT NULL, channel TEXT NOT NULL, sent_version TEXT,"
+                           " sent_subscribe BIGINT NOT NULL, pending BIGINT NOT NULL, confirmed_version TEXT,"
+                           " subscribe_confirmed BIGINT NOT NULL, PRIMARY KEY(machine, channel)) WITHOUT ROWID;"
+                           "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);"
+                           "INSERT INTO machines VALUES('{0F0E0D0C-0B0A-0908-0706-050403020100}', 1, 1, '1.1.1', 3);"
+                           "INSERT INTO installs VALUES('{0F0E0D0C-0B0A-0908-0706-050403020100}', 'i', 'c', 1);"
+                           "INSERT INTO checkins VALUES('2027-01-13', 1), ('2027-01-13', 2), ('2027-01-14', 3);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    const std::unique_ptr<Store> store = OpenStore(dir, "");
+    store->RecordCheckin(ParseCheckinForm(RequestBody(kMachine, {}, "")).form, kNow, [](const MachineState&) {
+        return std::vector<DeliveryRecord>{};
+    });
+    const ReportData report = store->Report(kNow);
+    EXPECT_EQ(report.machines, 1);
+    EXPECT_EQ(report.machinesLastDay, 1);  // seen again now
+    ASSERT_EQ(report.installsByItem.size(), 1u);
+    ASSERT_EQ(report.checkinsPerDay.size(), 3u);
+    EXPECT_EQ(report.checkinsPerDay[0].checkins, 2);
+    EXPECT_EQ(report.checkinsPerDay[1].checkins, 1);
+    EXPECT_EQ(report.checkinsPerDay[2].checkins, 1);  // the one just made
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
