@@ -29,17 +29,17 @@
 
 #include "common/Handles.h"
 #include "common/JoinedPath.h"
+#include "common/LeftoverRegistrations.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
+#include "common/PublisherKey.h"
 #include "common/RegistryHelpers.h"
-#include "common/VelorinIds.h"
 #include "common/RunningPrograms.h"
+#include "common/VelorinIds.h"
 #include "package/MachineSnapshot.h"
 #include "package/PackageProperties.h"
 #include "package/PresetsData.h"
-#include "package/PublisherKeyProperty.h"
 #include "package/SystemDataRemoval.h"
-#include "common/LeftoverRegistrations.h"
 
 namespace {
 
@@ -94,9 +94,11 @@ std::string RefusedProperty(MSIHANDLE install) {
         return RefusedPropertyMessage(
             kDistId, "it must be printable text of at most 256 characters without \", | or line breaks.");
     const std::string key = Property(install, kPublisherKey);
-    if (!key.empty() && !IsValidPublisherKey(key))
+    P256Point point{};
+    const std::string problem = key.empty() ? std::string() : PublisherKeyProblem(key, point);
+    if (!problem.empty())
         return RefusedPropertyMessage(
-            kPublisherKey, "it must be the base64 text of an uncompressed ECDSA P-256 public key (65 bytes).");
+            kPublisherKey, ("it must be the base64 text of an uncompressed ECDSA P-256 public key (65 bytes): " + problem + ".").c_str());
     return {};
 }
 

@@ -15,12 +15,12 @@
 #include <string>
 
 #include "common/Handles.h"
+#include "common/LeftoverRegistrations.h"
 #include "common/ProductKeys.h"
 #include "common/ProgramTestSupport.h"
-#include "package/PublisherKeyProperty.h"
+#include "common/PublisherKey.h"
 #include "tests/integration/devserver_test_support.h"
 #include "tools/uiauto/UiAuto.h"
-#include "common/LeftoverRegistrations.h"
 #include "uninstall/UninstallTexts.h"
 
 using namespace testsupport;
@@ -315,13 +315,13 @@ TEST_F(PackageTest, InstallRegistersBothServersAndTheManagerChecksInWithThePrese
 }
 
 TEST_F(PackageTest, BadPropertiesAreRefusedBeforeAnythingChanges) {
-    // (Whether the point lies on the curve is the system's import to decide: Wine's does not check.)
-    EXPECT_TRUE(IsValidPublisherKey(kValidKey));
+    // The package takes the key by the same check the manager applies when it reads it.
+    EXPECT_TRUE(IsValidPublisherKeyText(kValidKey));
     const std::string compressed = KeyStartingWith('A');  // its first byte is not 0x04
     for (const std::string& bad : {compressed, std::string(kValidKey).substr(4), std::string(kValidKey) + "AAAA",
                                    KeyStartingWith('C'), std::string(kValidKey, 86) + "==",
                                    KeyStartingWith('-')})
-        EXPECT_FALSE(IsValidPublisherKey(bad)) << bad;
+        EXPECT_FALSE(IsValidPublisherKeyText(bad)) << bad;
 
     QuietManagerSettings();
     const std::string before = MachineState();
