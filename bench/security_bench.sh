@@ -12,6 +12,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 . "$root/scripts/wine-env"
+. "$here/bench_support.sh"
 runs=${1:-3}
 download=$ZUL_BUILD/win32/bin/download_fetch.exe
 check=$ZUL_BUILD/win32/bin/security_check.exe
@@ -22,25 +23,18 @@ size=$((256 * 1024 * 1024))
 for tool in "$download" "$check" "$addroot"; do
   [ -f "$tool" ] || { echo "security_bench: build download_fetch, security_check and zul_add_root_cert first" >&2; exit 1; }
 done
-mkdir -p "$dir/html"
-if [ "$(stat -c %s "$dir/html/big.bin" 2>/dev/null || echo 0)" != "$size" ]; then
-  head -c "$size" /dev/urandom > "$dir/html/big.bin"
-fi
+bench_random_file "$dir/html/big.bin" "$size"
 
-started_harness=0
 out=$dir
 cleanup() {
   "$root/tests/integration/tls-fixture" stop "$dir" || true
-  [ $started_harness = 1 ] && "$root/scripts/wine-harness" stop || true
+  bench_harness_stop
   rm -f "$out/curl.out" "$out/ours.out"
   [ "$out" != "$dir" ] && rmdir "$out" 2>/dev/null || true
 }
 trap cleanup EXIT
 "$root/tests/integration/tls-fixture" start "$dir"
-if [ ! -f "$ZUL_BUILD/harness/display" ]; then
-  "$root/scripts/wine-harness" start
-  started_harness=1
-fi
+bench_harness_start
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 "$ZUL_WINE" "$addroot" "$(winpath "$dir/ca.pem")" >/dev/null
 url="https://localhost:$(cat "$dir/https.port")/big.bin"

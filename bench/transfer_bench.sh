@@ -13,6 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 . "$root/scripts/wine-env"
+. "$here/bench_support.sh"
 runs=${1:-3}
 fetch=$ZUL_BUILD/win32/bin/transfer_fetch.exe
 download=$ZUL_BUILD/win32/bin/download_fetch.exe
@@ -20,25 +21,18 @@ dir=$ZUL_BUILD/bench-transfer
 size=$((256 * 1024 * 1024))
 
 [ -f "$fetch" ] && [ -f "$download" ] || { echo "transfer_bench: build transfer_fetch and download_fetch first" >&2; exit 1; }
-mkdir -p "$dir/html"
-if [ "$(stat -c %s "$dir/html/big.bin" 2>/dev/null || echo 0)" != "$size" ]; then
-  head -c "$size" /dev/urandom > "$dir/html/big.bin"
-fi
+bench_random_file "$dir/html/big.bin" "$size"
 
-started_harness=0
 out=$dir
 cleanup() {
   "$root/tests/integration/nginx-fixture" stop "$dir" || true
-  [ $started_harness = 1 ] && "$root/scripts/wine-harness" stop || true
+  bench_harness_stop
   rm -f "$out/curl.out" "$out/engine.out"
   [ "$out" != "$dir" ] && rmdir "$out" 2>/dev/null || true
 }
 trap cleanup EXIT
 "$root/tests/integration/nginx-fixture" start "$dir"
-if [ ! -f "$ZUL_BUILD/harness/display" ]; then
-  "$root/scripts/wine-harness" start
-  started_harness=1
-fi
+bench_harness_start
 url="http://127.0.0.1:$(cat "$dir/nginx.port")/big.bin"
 [ -d /dev/shm ] && [ -w /dev/shm ] && out=$(mktemp -d /dev/shm/zul-transfer-bench.XXXXXX)
 winout="Z:$(echo "$out/engine.out" | tr / '\\')"

@@ -143,28 +143,17 @@ std::map<std::string, std::string> SnapshotOutside(const std::vector<std::string
             if (EqualsNoCase(path, place)) return true;
         return false;
     };
-    std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-        WIN32_FIND_DATAA entry;
-        const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-        if (!find) return;
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (isPlace(path)) continue;
-            std::ostringstream what;
-            what << std::hex << entry.dwFileAttributes;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                entries[path] = "folder " + what.str();
-                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) walk(path);
-            } else {
-                what << " " << entry.nFileSizeLow << " " << entry.ftLastWriteTime.dwHighDateTime << ":"
-                     << entry.ftLastWriteTime.dwLowDateTime;
-                entries[path] = "file " + what.str();
-            }
-        } while (FindNextFileA(find.get(), &entry));
-    };
-    walk("C:");
+    WalkFolderTree("C:", [&](const std::string& path, const WIN32_FIND_DATAA& entry, int) {
+        std::ostringstream what;
+        what << std::hex << entry.dwFileAttributes;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entries[path] = "folder " + what.str();
+        } else {
+            what << " " << entry.nFileSizeLow << " " << entry.ftLastWriteTime.dwHighDateTime << ":"
+                 << entry.ftLastWriteTime.dwLowDateTime;
+            entries[path] = "file " + what.str();
+        }
+    }, isPlace);
     return entries;
 }
 

@@ -212,8 +212,10 @@ DWORD RunningVelorin::Wait(DWORD timeoutMs) {
 
 namespace {
 
-void WalkFolderTreeAt(const std::string& folder, int depth,
-                      const std::function<void(const std::string&, const WIN32_FIND_DATAA&, int)>& visit) {
+using FolderVisitor = std::function<void(const std::string&, const WIN32_FIND_DATAA&, int)>;
+using PathFilter = std::function<bool(const std::string&)>;
+
+void WalkFolderTreeAt(const std::string& folder, int depth, const FolderVisitor& visit, const PathFilter& skip) {
     WIN32_FIND_DATAA entry;
     const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
     if (!find) return;
@@ -221,16 +223,17 @@ void WalkFolderTreeAt(const std::string& folder, int depth,
         const std::string name = entry.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = folder + "\\" + name;
+        if (skip && skip(path)) continue;
         visit(path, entry, depth);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) WalkFolderTreeAt(path, depth + 1, visit);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            WalkFolderTreeAt(path, depth + 1, visit, skip);
     } while (FindNextFileA(find.get(), &entry));
 }
 
 }  // namespace
 
-void WalkFolderTree(const std::string& folder,
-                    const std::function<void(const std::string& path, const WIN32_FIND_DATAA& entry, int depth)>& visit) {
-    WalkFolderTreeAt(folder, 0, visit);
+void WalkFolderTree(const std::string& folder, const FolderVisitor& visit, const PathFilter& skip) {
+    WalkFolderTreeAt(folder, 0, visit, skip);
 }
 
 void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent) {

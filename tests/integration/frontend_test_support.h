@@ -85,9 +85,11 @@ struct LinkInfo {
 };
 LinkInfo ReadLink(const std::string& path);
 // Calls visit for every entry under folder, depth first, a folder before what it holds; depth
-// is 0 for folder's own entries.
+// is 0 for folder's own entries. An entry for which skip answers true is neither visited nor
+// walked into; links (reparse points) are visited but not walked into.
 void WalkFolderTree(const std::string& folder,
-                    const std::function<void(const std::string& path, const WIN32_FIND_DATAA& entry, int depth)>& visit);
+                    const std::function<void(const std::string& path, const WIN32_FIND_DATAA& entry, int depth)>& visit,
+                    const std::function<bool(const std::string& path)>& skip = {});
 // Prints the folder tree as a person would check it: each shortcut with its target, arguments,
 // working folder and icon; hidden entries marked.
 void PrintShortcutTree(const std::string& folder, std::ostream& out, const std::string& indent = "  ");
