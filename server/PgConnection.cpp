@@ -122,3 +122,7 @@ void PgConnection::LockSchema() {
         return 0;
     });
 }
+
+std::string PgConnection::Literal(const std::string& text) const {
+    return "'" + m_session->connection.esc(text) + "'";
+}

@@ -17,6 +17,8 @@ public:
     int64_t Exec(const char* sql, const std::vector<SqlValue>& params) override;
     std::vector<SqlRow> Query(const char* sql, const std::vector<SqlValue>& params) override;
     void LockSchema() override;
+    bool HasRoundTrips() const override { return true; }
+    std::string Literal(const std::string& text) const override;
 
 private:
     template <typename Call>

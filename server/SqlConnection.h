@@ -34,4 +34,13 @@ public:
     virtual void LockSchema() = 0;
     // The table option that stores a table with a primary key in key order ("" when none).
     virtual const char* KeyedTableOption() const { return ""; }
+    // Whether each statement is a round trip to a database server: then a batch of check-ins
+    // reads its machines in one query and sends its writes as one script.
+    virtual bool HasRoundTrips() const { return false; }
+    // text as an SQL string literal, for such scripts.
+    virtual std::string Literal(const std::string& text) const {
+        std::string literal = "'";
+        for (const char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
+        return literal + "'";
+    }
 };

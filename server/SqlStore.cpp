@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -170,8 +171,8 @@ StoredCatalogue SqlStore::LoadCatalogue() {
 
 namespace {
 
-// What is stored of a machine, read in one query: its subscriptions, what it was sent and
-// confirmed, and the items it reported installed.
+// What is stored of a machine: its subscriptions, what it was sent and confirmed, and the
+// items it reported installed.
 struct StoredMachine {
     std::optional<std::string> clversion;  // none: a machine not seen before
     int64_t lastSeen = 0;
@@ -180,83 +181,205 @@ struct StoredMachine {
     bool anyPending = false;
 };
 
-StoredMachine ReadMachine(SqlConnection& sql, const std::string& machine) {
-    StoredMachine stored;
-    const auto rows = sql.Query(
-        "SELECT 'm', clversion, '', last_seen, 0 FROM machines WHERE guid = $1"
-        " UNION ALL SELECT 's', channel, distid, 0, 0 FROM subscriptions WHERE machine = $1"
-        " UNION ALL SELECT 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
-        " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
-        " FROM deliveries WHERE machine = $1"
-        " UNION ALL SELECT 'i', item, '', 0, 0 FROM installs WHERE machine = $1",
-        {machine});
+// The rows of the machine query, each led by its machine: @WHERE@ selects the machines.
+const char* const kMachineQuery =
+    "SELECT guid, 'm', clversion, '', last_seen, 0 FROM machines WHERE guid @WHERE@"
+    " UNION ALL SELECT machine, 's', channel, distid, 0, 0 FROM subscriptions WHERE machine @WHERE@"
+    " UNION ALL SELECT machine, 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
+    " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
+    " FROM deliveries WHERE machine @WHERE@"
+    " UNION ALL SELECT machine, 'i', item, '', 0, 0 FROM installs WHERE machine @WHERE@";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
+void AddMachineRows(const std::vector<SqlRow>& rows, std::map<std::string, StoredMachine>& machines) {
     for (const SqlRow& row : rows) {
-        const std::string kind = Text(row[0]);
+        StoredMachine& stored = machines[Text(row[0])];
+        const std::string kind = Text(row[1]);
         if (kind == "m") {
-            stored.clversion = Text(row[1]);
-            stored.lastSeen = Number(row[3]);
+            stored.clversion = Text(row[2]);
+            stored.lastSeen = Number(row[4]);
         } else if (kind == "s") {
-            stored.subscriptions[Text(row[1])] = Text(row[2]);
+            stored.subscriptions[Text(row[2])] = Text(row[3]);
         } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
-            stored.state.deliveries[Text(row[1])] = ChannelDelivery{row[2], Number(row[3]) != 0};
-            stored.anyPending = stored.anyPending || Number(row[4]) != 0;
+            stored.state.deliveries[Text(row[2])] = ChannelDelivery{row[3], Number(row[4]) != 0};
+            stored.anyPending = stored.anyPending || Number(row[5]) != 0;
         } else {
-            stored.state.installed.insert(Text(row[1]));
+            stored.state.installed.insert(Text(row[2]));
         }
+    }
+}
+
+// Reads the machines of a batch: in one query where a query is a round trip (the machines
+// written as literals, so that the server plans it for them), else one prepared query each.
+std::map<std::string, StoredMachine> ReadMachines(SqlConnection& sql, const std::vector<std::string>& machines) {
+    std::map<std::string, StoredMachine> stored;
+    if (sql.HasRoundTrips()) {
+        std::string list = "IN (";
+        for (const std::string& machine : machines) list += (list.size() > 4 ? "," : "") + sql.Literal(machine);
+        const std::string query = Replaced(kMachineQuery, "@WHERE@", list + ")");
+        AddMachineRows(sql.Query(query.c_str()), stored);
+    } else {
+        static const std::string query = Replaced(kMachineQuery, "@WHERE@", "= $1");
+        for (const std::string& machine : machines) AddMachineRows(sql.Query(query.c_str(), {machine}), stored);
     }
     return stored;
 }
 
+// Where a batch's writes go: straight to the connection, or, where each statement is a round
+// trip, into one script sent by Flush (the parameters written as literals). New installs go
+// last, in one statement that returns what it inserted, so that each is counted once even when
+// another process records the same install at once.
+class BatchWrites {
+public:
+    explicit BatchWrites(SqlConnection& sql) : m_sql(sql), m_script(sql.HasRoundTrips()) {}
+
+    void Exec(const char* statement, const std::vector<SqlValue>& params) {
+        if (!m_script) {
+            m_sql.Exec(statement, params);
+            return;
+        }
+        m_text += Substituted(statement, params);
+        m_text += ";\n";
+    }
+
+    // The number of rows inserted (0 until Flush when writing a script).
+    int64_t Install(const std::string& machine, const std::string& item, const std::string& channel, int64_t now) {
+        if (!m_script)
+            return m_sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
+                              " ON CONFLICT(machine, item) DO NOTHING",
+                              {machine, item, channel, now});
+        m_installs += std::string(m_installs.empty() ? "" : ",") + "(" + Substituted("$1, $2, $3, $4", {machine, item, channel, now}) + ")";
+        return 0;
+    }
+
+    // Sends the script; the installs it inserted, per machine.
+    std::map<std::string, int> Flush() {
+        std::map<std::string, int> inserted;
+        if (!m_installs.empty()) {
+            m_text += "INSERT INTO installs(machine, item, channel, reported) VALUES" + m_installs +
+                      " ON CONFLICT(machine, item) DO NOTHING RETURNING machine";
+            for (const SqlRow& row : m_sql.Query(m_text.c_str())) ++inserted[Text(row[0])];
+        } else if (!m_text.empty()) {
+            m_sql.Exec(m_text.c_str());
+        }
+        m_text.clear();
+        m_installs.clear();
+        return inserted;
+    }
+
+private:
+    std::string Substituted(const char* statement, const std::vector<SqlValue>& params) const {
+        std::string text;
+        for (const char* c = statement; *c; ++c) {
+            if (*c != '$' || !std::isdigit(static_cast<unsigned char>(c[1]))) {
+                text += *c;
+                continue;
+            }
+            size_t index = 0;
+            while (std::isdigit(static_cast<unsigned char>(c[1]))) index = index * 10 + static_cast<size_t>(*++c - '0');
+            const SqlValue& value = params.at(index - 1);
+            if (const auto* number = std::get_if<int64_t>(&value))
+                text += std::to_string(*number);
+            else if (const auto* string = std::get_if<std::string>(&value))
+                text += m_sql.Literal(*string);
+            else
+                text += "NULL";
+        }
+        return text;
+    }
+
+    SqlConnection& m_sql;
+    const bool m_script;
+    std::string m_text;
+    std::string m_installs;
+};
+
 // The machine's subscriptions become the channels it lists; unchanged ones are not written.
-void ReplaceSubscriptions(SqlConnection& sql, const CheckinForm& form, const std::map<std::string, std::string>& stored) {
+void ReplaceSubscriptions(BatchWrites& writes, const CheckinForm& form, const std::map<std::string, std::string>& stored) {
     std::map<std::string, std::string> listed;
     for (const ListedChannel& channel : form.channels) listed[channel.guid] = channel.distId;
     if (stored == listed) return;
-    if (!stored.empty()) sql.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
+    if (!stored.empty()) writes.Exec("DELETE FROM subscriptions WHERE machine = $1", {form.machine});
     for (const auto& [channel, distId] : listed)
-        sql.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
-                 " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
-                 {form.machine, channel, distId});
+        writes.Exec("INSERT INTO subscriptions(machine, channel, distid) VALUES($1, $2, $3)"
+                    " ON CONFLICT(machine, channel) DO UPDATE SET distid = excluded.distid",
+                    {form.machine, channel, distId});
 }
 
-// One check-in in the caller's transaction. The machine's state is read once; only what
-// changes is written.
-CheckinRecorded RecordOne(SqlConnection& sql, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
+// One check-in, from its machine's stored state; only what changes is written.
+CheckinRecorded RecordOne(BatchWrites& writes, StoredMachine& stored, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     CheckinRecorded recorded;
     const std::string& machine = form.machine;
-    StoredMachine stored = ReadMachine(sql, machine);
     if (stored.clversion != form.clversion || now - stored.lastSeen >= kLastSeenResolution)
-        sql.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion) VALUES($1, $2, $2, $3)"
-                 " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion",
-                 {machine, now, form.clversion});
-    ReplaceSubscriptions(sql, form, stored.subscriptions);
+        writes.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion) VALUES($1, $2, $2, $3)"
+                    " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion",
+                    {machine, now, form.clversion});
+    ReplaceSubscriptions(writes, form, stored.subscriptions);
     for (const ReportedInstall& install : form.installed) {
         if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
         if (!stored.state.installed.insert(install.item).second) continue;  // recorded before
-        recorded.newInstalls += static_cast<int>(
-            sql.Exec("INSERT INTO installs(machine, item, channel, reported) VALUES($1, $2, $3, $4)"
-                     " ON CONFLICT(machine, item) DO NOTHING",
-                     {machine, install.item, install.channel, now}));
+        recorded.newInstalls += static_cast<int>(writes.Install(machine, install.item, install.channel, now));
     }
     if (stored.anyPending)
-        sql.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
-                 " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
-                 " WHERE machine = $1 AND pending = 1",
-                 {machine});
+        writes.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
+                    " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
+                    " WHERE machine = $1 AND pending = 1",
+                    {machine});
     for (const DeliveryRecord& delivery : planner(stored.state))
-        sql.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
-                 " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
-                 " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
-                 {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
+        writes.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
+                    " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
+                    " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
+                    {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
     return recorded;
 }
 
 // Adds a batch's check-ins to the per-day counters, in one statement per day.
-void CountCheckins(SqlConnection& sql, const std::map<std::string, int64_t>& perDay, int64_t shard) {
+void CountCheckins(BatchWrites& writes, const std::map<std::string, int64_t>& perDay, int64_t shard) {
     for (const auto& [day, count] : perDay)
-        sql.Exec("INSERT INTO checkin_days(day, shard, checkins) VALUES($1, $2, $3)"
-                 " ON CONFLICT(day, shard) DO UPDATE SET checkins = checkin_days.checkins + excluded.checkins",
-                 {day, shard, count});
+        writes.Exec("INSERT INTO checkin_days(day, shard, checkins) VALUES($1, $2, $3)"
+                    " ON CONFLICT(day, shard) DO UPDATE SET checkins = checkin_days.checkins + excluded.checkins",
+                    {day, shard, count});
+}
+
+struct BatchEntry {
+    const CheckinForm* form;
+    int64_t now;
+    const AnswerPlanner* planner;
+    CheckinRecorded* recorded;
+};
+
+// Records check-ins (sorted by machine) in the caller's transaction. A round takes each
+// machine once, so that a machine's second check-in of the batch reads what its first wrote;
+// the counters are written last.
+void RecordAll(SqlConnection& sql, const std::vector<BatchEntry>& entries, int64_t shard) {
+    BatchWrites writes(sql);
+    std::map<std::string, int64_t> perDay;
+    for (const BatchEntry& entry : entries) ++perDay[DayOf(entry.now)];
+    std::vector<BatchEntry> todo = entries;
+    while (!todo.empty()) {
+        std::vector<BatchEntry> round, later;
+        std::vector<std::string> machines;
+        for (const BatchEntry& entry : todo) {
+            if (!machines.empty() && machines.back() == entry.form->machine) {
+                later.push_back(entry);
+                continue;
+            }
+            machines.push_back(entry.form->machine);
+            round.push_back(entry);
+        }
+        std::map<std::string, StoredMachine> stored = ReadMachines(sql, machines);
+        for (const BatchEntry& entry : round)
+            *entry.recorded = RecordOne(writes, stored[entry.form->machine], *entry.form, entry.now, *entry.planner);
+        if (later.empty()) CountCheckins(writes, perDay, shard);
+        for (const auto& [machine, inserted] : writes.Flush())
+            for (const BatchEntry& entry : round)
+                if (entry.form->machine == machine) entry.recorded->newInstalls += inserted;
+        todo.swap(later);
+    }
 }
 
 }  // namespace
@@ -288,8 +411,8 @@ SqlStore::~SqlStore() {
 CheckinRecorded SqlStore::RecordCheckin(const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     if (m_writerCount == 0)
         return InTransaction([&](SqlConnection& sql) {
-            const CheckinRecorded recorded = RecordOne(sql, form, now, planner);
-            CountCheckins(sql, {{DayOf(now), 1}}, m_counterShard);
+            CheckinRecorded recorded;
+            RecordAll(sql, {BatchEntry{&form, now, &planner, &recorded}}, m_counterShard);
             return recorded;
         });
     std::promise<CheckinRecorded> promise;
@@ -379,15 +502,16 @@ void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all, in
                      [](const PendingCheckin* a, const PendingCheckin* b) { return a->form.machine < b->form.machine; });
     // A check-in that fails is taken out and the rest recorded again, so that one bad check-in
     // does not fail the others.
+    const auto entries = [](const std::vector<PendingCheckin*>& pendings) {
+        std::vector<BatchEntry> entries;
+        for (PendingCheckin* pending : pendings) entries.push_back({&pending->form, pending->now, &pending->planner, &pending->recorded});
+        return entries;
+    };
     while (!batch.empty()) {
         try {
             InTransaction([&](SqlConnection& sql) {
-                std::map<std::string, int64_t> perDay;
-                for (PendingCheckin* pending : batch) {
-                    pending->recorded = RecordOne(sql, pending->form, pending->now, pending->planner);
-                    ++perDay[DayOf(pending->now)];
-                }
-                CountCheckins(sql, perDay, shard);
+                for (PendingCheckin* pending : batch) pending->recorded = {};
+                RecordAll(sql, entries(batch), shard);
                 return 0;
             });
             return;
@@ -400,8 +524,8 @@ void SqlStore::RecordBatch(std::vector<std::unique_ptr<PendingCheckin>>& all, in
             batch.erase(batch.begin());
             try {
                 InTransaction([&](SqlConnection& sql) {
-                    first->recorded = RecordOne(sql, first->form, first->now, first->planner);
-                    CountCheckins(sql, {{DayOf(first->now), 1}}, shard);
+                    first->recorded = {};
+                    RecordAll(sql, entries({first}), shard);
                     return 0;
                 });
             } catch (...) {
