@@ -34,7 +34,15 @@ struct PgConnection::Session {
     // Statements with parameters are prepared once per connection (by the text's address: the
     // texts are literals), so that the server plans them once.
     pqxx::result Run(const char* sql, const std::vector<SqlValue>& values) {
-        if (values.empty()) return work->exec(sql);
+        if (values.empty()) {
+            if (!beginPending) return work->exec(sql);
+            beginPending = false;
+            return work->exec(std::string("BEGIN;") + sql);  // one round trip for both
+        }
+        if (beginPending) {
+            work->exec("BEGIN");
+            beginPending = false;
+        }
         std::string& name = prepared[sql];
         if (name.empty()) {
             name = "s" + std::to_string(prepared.size());
@@ -45,7 +53,9 @@ struct PgConnection::Session {
     }
 
     pqxx::connection connection;
-    std::unique_ptr<pqxx::work> work;
+    // The transaction is written out by hand, so that its BEGIN goes with its first statement.
+    std::unique_ptr<pqxx::nontransaction> work;
+    bool beginPending = false;
     std::map<const char*, std::string> prepared;
 };
 
@@ -73,14 +83,19 @@ PgConnection::~PgConnection() = default;
 
 void PgConnection::Begin() {
     Guarded([&] {
-        m_session->work = std::make_unique<pqxx::work>(m_session->connection);
+        m_session->work = std::make_unique<pqxx::nontransaction>(m_session->connection);
+        m_session->beginPending = true;
         return 0;
     });
 }
 
 void PgConnection::Commit() {
     Guarded([&] {
-        m_session->work->commit();
+        const bool begun = !m_session->beginPending;
+        m_session->beginPending = false;
+        // Every statement's failure was thrown where it ran, and the store then rolls back
+        // instead of committing; a failure at the commit itself throws here.
+        if (begun) m_session->work->exec("COMMIT");
         m_session->work.reset();
         return 0;
     });
@@ -88,9 +103,10 @@ void PgConnection::Commit() {
 
 void PgConnection::Rollback() noexcept {
     try {
-        if (m_session->work) m_session->work->abort();
+        if (m_session->work && !m_session->beginPending) m_session->work->exec("ROLLBACK");
     } catch (...) {
     }
+    m_session->beginPending = false;
     m_session->work.reset();
 }
 
@@ -118,7 +134,7 @@ std::vector<SqlRow> PgConnection::Query(const char* sql, const std::vector<SqlVa
 
 void PgConnection::LockSchema() {
     Guarded([&] {
-        m_session->work->exec("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLockId) + ")");
+        m_session->Run(("SELECT pg_advisory_xact_lock(" + std::to_string(kSchemaLockId) + ")").c_str(), {});
         return 0;
     });
 }
