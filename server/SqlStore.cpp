@@ -42,7 +42,11 @@ const char* const kUpgrades[] = {
     "DROP TABLE checkins;"
     // A machine's row is written only when it changes (see kLastSeenResolution).
     "ALTER TABLE machines DROP COLUMN checkins;",
+    // What a machine was sent and confirmed goes into its row (see MoveDeliveries), so that a
+    // check-in writes one row less.
+    "ALTER TABLE machines ADD COLUMN deliveries TEXT NOT NULL DEFAULT '';",
 };
+constexpr int kDeliveriesInMachineRow = 3;  // the version from which they are there
 
 // The schema text for a connection: tables looked up by their key are stored in key order
 // where the database offers it.
@@ -62,6 +66,86 @@ std::string DayOf(int64_t now) {
     char day[16];
     std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
     return day;
+}
+
+// A channel's delivery to one machine, as kept in the machine's row.
+struct DeliveryRow {
+    std::optional<std::string> sent;  // the Version last sent
+    bool sentSubscribe = false;
+    bool pending = false;  // sent, and the machine has not checked in since
+    std::optional<std::string> confirmed;
+    bool subscribeConfirmed = false;
+};
+using DeliveryRows = std::map<std::string, DeliveryRow>;  // by channel GUID
+
+// Each field as its length, ':' and its text ("-" for none), seven fields a channel: the
+// channel and catalogue texts may hold any character.
+void EncodeField(std::string& out, const std::optional<std::string>& field) {
+    if (!field) {
+        out += '-';
+        return;
+    }
+    out += std::to_string(field->size());
+    out += ':';
+    out += *field;
+}
+
+std::string EncodeDeliveries(const DeliveryRows& rows) {
+    std::string out;
+    for (const auto& [channel, row] : rows) {
+        EncodeField(out, channel);
+        EncodeField(out, row.sent);
+        out += row.sentSubscribe ? '1' : '0';
+        out += row.pending ? '1' : '0';
+        EncodeField(out, row.confirmed);
+        out += row.subscribeConfirmed ? '1' : '0';
+    }
+    return out;
+}
+
+DeliveryRows DecodeDeliveries(const std::string& text) {
+    size_t at = 0;
+    const auto damaged = [] { return StoreError("a machine's delivery record is damaged"); };
+    const auto field = [&]() -> std::optional<std::string> {
+        if (at < text.size() && text[at] == '-') {
+            ++at;
+            return std::nullopt;
+        }
+        size_t length = 0, digits = 0;
+        for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && digits < 9; ++at, ++digits)
+            length = length * 10 + static_cast<size_t>(text[at] - '0');
+        if (digits == 0 || at >= text.size() || text[at] != ':' || text.size() - at - 1 < length) throw damaged();
+        std::string value = text.substr(at + 1, length);
+        at += 1 + length;
+        return value;
+    };
+    const auto flag = [&] {
+        if (at >= text.size() || (text[at] != '0' && text[at] != '1')) throw damaged();
+        return text[at++] == '1';
+    };
+    DeliveryRows rows;
+    while (at < text.size()) {
+        const std::optional<std::string> channel = field();
+        if (!channel) throw damaged();
+        DeliveryRow& row = rows[*channel];
+        row.sent = field();
+        row.sentSubscribe = flag();
+        row.pending = flag();
+        row.confirmed = field();
+        row.subscribeConfirmed = flag();
+    }
+    return rows;
+}
+
+// The upgrade into kDeliveriesInMachineRow: each machine's delivery rows into its row.
+void MoveDeliveries(SqlConnection& sql) {
+    std::map<std::string, DeliveryRows> machines;
+    for (const SqlRow& row : sql.Query("SELECT machine, channel, sent_version, sent_subscribe, pending, confirmed_version,"
+                                       " subscribe_confirmed FROM deliveries"))
+        machines[Text(row[0])][Text(row[1])] = DeliveryRow{row[2], Number(row[3]) != 0, Number(row[4]) != 0, row[5], Number(row[6]) != 0};
+    for (const auto& [machine, rows] : machines)
+        sql.Exec("UPDATE machines SET deliveries = $1 WHERE guid = $2", {EncodeDeliveries(rows), machine});
+    sql.Exec("DROP TABLE deliveries");
 }
 
 }  // namespace
@@ -86,7 +170,10 @@ void SqlStore::Upgrade(SqlConnection& connection) {
         if (version > SchemaVersion())
             throw StoreError("the database has schema version " + std::to_string(version) + ", newer than this program's " +
                              std::to_string(SchemaVersion()));
-        for (; version < SchemaVersion(); ++version) connection.Exec(SchemaText(kUpgrades[version], connection).c_str());
+        for (; version < SchemaVersion(); ++version) {
+            connection.Exec(SchemaText(kUpgrades[version], connection).c_str());
+            if (version + 1 == kDeliveriesInMachineRow) MoveDeliveries(connection);
+        }
         connection.Exec("INSERT INTO meta(key, value) VALUES('schema_version', $1) ON CONFLICT(key) DO UPDATE SET value = excluded.value",
                         {std::to_string(version)});
         connection.Exec("INSERT INTO meta(key, value) VALUES('catalogue_revision', '0') ON CONFLICT(key) DO NOTHING");
@@ -177,18 +264,15 @@ struct StoredMachine {
     std::optional<std::string> clversion;  // none: a machine not seen before
     int64_t lastSeen = 0;
     std::map<std::string, std::string> subscriptions;  // channel -> DistID
+    std::string deliveriesText;                        // as stored
     MachineState state;
-    bool anyPending = false;
 };
 
 // The rows of the machine query, each led by its machine: @WHERE@ selects the machines.
 const char* const kMachineQuery =
-    "SELECT guid, 'm', clversion, '', last_seen, 0 FROM machines WHERE guid @WHERE@"
-    " UNION ALL SELECT machine, 's', channel, distid, 0, 0 FROM subscriptions WHERE machine @WHERE@"
-    " UNION ALL SELECT machine, 'd', channel, CASE WHEN pending = 1 THEN sent_version ELSE confirmed_version END,"
-    " CASE WHEN pending = 1 AND sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END, pending"
-    " FROM deliveries WHERE machine @WHERE@"
-    " UNION ALL SELECT machine, 'i', item, '', 0, 0 FROM installs WHERE machine @WHERE@";
+    "SELECT guid, 'm', clversion, deliveries, last_seen FROM machines WHERE guid @WHERE@"
+    " UNION ALL SELECT machine, 's', channel, distid, 0 FROM subscriptions WHERE machine @WHERE@"
+    " UNION ALL SELECT machine, 'i', item, '', 0 FROM installs WHERE machine @WHERE@";
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
@@ -201,12 +285,10 @@ void AddMachineRows(const std::vector<SqlRow>& rows, std::map<std::string, Store
         const std::string kind = Text(row[1]);
         if (kind == "m") {
             stored.clversion = Text(row[2]);
+            stored.deliveriesText = Text(row[3]);
             stored.lastSeen = Number(row[4]);
         } else if (kind == "s") {
             stored.subscriptions[Text(row[2])] = Text(row[3]);
-        } else if (kind == "d") {  // a pending delivery counts as confirmed by this check-in
-            stored.state.deliveries[Text(row[2])] = ChannelDelivery{row[3], Number(row[4]) != 0};
-            stored.anyPending = stored.anyPending || Number(row[5]) != 0;
         } else {
             stored.state.installed.insert(Text(row[2]));
         }
@@ -310,30 +392,38 @@ void ReplaceSubscriptions(BatchWrites& writes, const CheckinForm& form, const st
                     {form.machine, channel, distId});
 }
 
-// One check-in, from its machine's stored state; only what changes is written.
+// One check-in, from its machine's stored state; only what changes is written. A delivery
+// still pending counts as confirmed by this check-in.
 CheckinRecorded RecordOne(BatchWrites& writes, StoredMachine& stored, const CheckinForm& form, int64_t now, const AnswerPlanner& planner) {
     CheckinRecorded recorded;
     const std::string& machine = form.machine;
-    if (stored.clversion != form.clversion || now - stored.lastSeen >= kLastSeenResolution)
-        writes.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion) VALUES($1, $2, $2, $3)"
-                    " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion",
-                    {machine, now, form.clversion});
+    DeliveryRows deliveries = DecodeDeliveries(stored.deliveriesText);
+    for (auto& [channel, row] : deliveries) {
+        if (row.pending) {
+            row.confirmed = row.sent;
+            row.subscribeConfirmed = row.subscribeConfirmed || row.sentSubscribe;
+            row.pending = false;
+        }
+        stored.state.deliveries[channel] = ChannelDelivery{row.confirmed, row.subscribeConfirmed};
+    }
     ReplaceSubscriptions(writes, form, stored.subscriptions);
     for (const ReportedInstall& install : form.installed) {
         if (install.item == kMachineResetItem) continue;  // a former machine id, not an item
         if (!stored.state.installed.insert(install.item).second) continue;  // recorded before
         recorded.newInstalls += static_cast<int>(writes.Install(machine, install.item, install.channel, now));
     }
-    if (stored.anyPending)
-        writes.Exec("UPDATE deliveries SET confirmed_version = sent_version, pending = 0,"
-                    " subscribe_confirmed = CASE WHEN sent_subscribe = 1 THEN 1 ELSE subscribe_confirmed END"
-                    " WHERE machine = $1 AND pending = 1",
-                    {machine});
-    for (const DeliveryRecord& delivery : planner(stored.state))
-        writes.Exec("INSERT INTO deliveries(machine, channel, sent_version, sent_subscribe, pending, subscribe_confirmed)"
-                    " VALUES($1, $2, $3, $4, 1, 0) ON CONFLICT(machine, channel) DO UPDATE SET"
-                    " sent_version = excluded.sent_version, sent_subscribe = excluded.sent_subscribe, pending = 1",
-                    {machine, delivery.channel, delivery.version, int64_t{delivery.subscribe ? 1 : 0}});
+    for (const DeliveryRecord& delivery : planner(stored.state)) {
+        DeliveryRow& row = deliveries[delivery.channel];
+        row.sent = delivery.version;
+        row.sentSubscribe = delivery.subscribe;
+        row.pending = true;
+    }
+    std::string deliveriesText = EncodeDeliveries(deliveries);
+    if (stored.clversion != form.clversion || now - stored.lastSeen >= kLastSeenResolution || deliveriesText != stored.deliveriesText)
+        writes.Exec("INSERT INTO machines(guid, first_seen, last_seen, clversion, deliveries) VALUES($1, $2, $2, $3, $4)"
+                    " ON CONFLICT(guid) DO UPDATE SET last_seen = excluded.last_seen, clversion = excluded.clversion,"
+                    " deliveries = excluded.deliveries",
+                    {machine, now, form.clversion, std::move(deliveriesText)});
     return recorded;
 }
 

@@ -200,8 +200,9 @@ TEST_F(ServerProtocol, ConcurrentCheckinsCountEveryInstallExactlyOnce) {
     EXPECT_EQ(report.checkinsPerDay[0].checkins, kThreads * kMachinesPerThread * 3);
 }
 
-// A database written by the first schema (one row per check-in) is upgraded in place when the
-// server opens it: its machines, installs and check-ins per day are kept, and check-ins go on.
+// A database written by the first schema (one row per check-in, deliveries in a table of their
+// own) is upgraded in place when the server opens it: its machines, installs, what each machine
+// was sent and check-ins per day are kept, and check-ins go on.
 TEST(ServerStoreUpgrade, AFirstSchemaDatabaseKeepsItsRecordsAndTakesCheckins) {
     const char* kind = std::getenv("ZUL_TEST_STORE");
     if (kind && std::string(kind) == "postgresql") GTEST_SKIP() << "the upgrade is the same SQL on both stores";
@@ -227,15 +228,24 @@ TEST(ServerStoreUpgrade, AFirstSchemaDatabaseKeepsItsRecordsAndTakesCheckins) {
                            "CREATE TABLE checkins(day TEXT NOT NULL, at BIGINT NOT NULL);"
                            "INSERT INTO machines VALUES('{0F0E0D0C-0B0A-0908-0706-050403020100}', 1, 1, '1.1.1', 3);"
                            "INSERT INTO installs VALUES('{0F0E0D0C-0B0A-0908-0706-050403020100}', 'i', 'c', 1);"
+                           "INSERT INTO deliveries VALUES('{0F0E0D0C-0B0A-0908-0706-050403020100}', 'c', '3', 1, 1, NULL, 0),"
+                           " ('{0F0E0D0C-0B0A-0908-0706-050403020100}', 'd', '2', 0, 0, '2:x', 0);"
                            "INSERT INTO checkins VALUES('2027-01-13', 1), ('2027-01-13', 2), ('2027-01-14', 3);",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
 
     const std::unique_ptr<Store> store = OpenStore(dir, "");
-    store->RecordCheckin(ParseCheckinForm(RequestBody(kMachine, {}, "")).form, kNow, [](const MachineState&) {
+    MachineState seen;
+    store->RecordCheckin(ParseCheckinForm(RequestBody(kMachine, {}, "")).form, kNow, [&seen](const MachineState& state) {
+        seen = state;
         return std::vector<DeliveryRecord>{};
     });
+    ASSERT_EQ(seen.deliveries.size(), 2u);  // the pending one confirmed by this check-in
+    EXPECT_EQ(seen.deliveries["c"].confirmedVersion, "3");
+    EXPECT_TRUE(seen.deliveries["c"].subscribeConfirmed);
+    EXPECT_EQ(seen.deliveries["d"].confirmedVersion, "2:x");
+    EXPECT_FALSE(seen.deliveries["d"].subscribeConfirmed);
     const ReportData report = store->Report(kNow);
     EXPECT_EQ(report.machines, 1);
     EXPECT_EQ(report.machinesLastDay, 1);  // seen again now
