@@ -42,7 +42,8 @@ sed 's|SourceURL=http://127.0.0.1:@PORT@/files/|SourceURL=|; s/@PORT@/8080/g; s/
 "$zulserver" import --data "$work/embedded" "$work/catalogue.txt" >/dev/null || exit 1
 embedded_port=$(serve "$work/embedded.log" --data "$work/embedded" --files-url http://files.invalid/files/)
 
-"$root/tests/server/pg-fixture" start "$work/pg" >/dev/null || exit 1
+# Commits are flushed to disk as the embedded store's are (the tests' cluster skips that).
+PG_FSYNC=on "$root/tests/server/pg-fixture" start "$work/pg" >/dev/null || exit 1
 pg_url=$(cat "$work/pg/url")
 psql "$pg_url" -q -c 'CREATE DATABASE bench' || exit 1
 pg_url=${pg_url%/*}/bench
