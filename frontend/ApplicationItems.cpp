@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "common/DiagnosticLog.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/RegistryHelpers.h"
@@ -123,14 +124,16 @@ void RecordRuntimeInstaller(I_ZULItem* item, const std::string& installDir) {
             found = Join(GetMakerDirectory(), kMakerRuntimeInstaller);
             if (!FileExists(found.c_str())) found.clear();
         }
-        (void)WriteItemProp(item, "tyinstall", found);
+        LogIfCodeFailed("record runtime installer", found.c_str(), WriteItemProp(item, "tyinstall", found));
     }
-    (void)RemoveItemProp(item, "SetKSInstallKey");
+    // A leftover request only repeats the choice made above at the next install.
+    LogIfCodeFailed("remove item property SetKSInstallKey", nullptr, RemoveItemProp(item, "SetKSInstallKey"));
 }
 
 void SetDefault(I_ZULItem* item, const char* name, const char* value) {
     std::string current;
-    if (ReadItemProp(item, name, current) != ZULERR_SUCCESS) (void)WriteItemProp(item, name, value);
+    if (ReadItemProp(item, name, current) != ZULERR_SUCCESS)
+        LogIfCodeFailed("write item default", name, WriteItemProp(item, name, value));
 }
 
 // The item's Start-menu folder: "MenuDir" when it is a folder the front-end made for the item,
@@ -150,7 +153,8 @@ std::string ItemMenuFolder(I_ZULItem* item, const std::string& guid) {
 ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name) {
     std::string family, guid;
     if (ZULError e = ReadItemProp(item, "Family", family)) return e == ZULERR_NOT_FOUND ? Succeeded() : Failed(e);
-    (void)ReadItemProp(item, "Guid", guid);
+    // Without its id the item only cannot recognise its own record below.
+    LogIfCodeFailed("read item property Guid", nullptr, ReadItemProp(item, "Guid", guid));
 
     struct Walk {
         const char* type;
@@ -161,7 +165,8 @@ ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const
                           {VelorinIds::kApplicationItemType, kFamilyConflictQuestion, ZULERR_ALREADY_INSTALLED_FAM}};
     for (const Walk& walk : walks) {
         bool refused = false;
-        (void)ForEachItemOfType(manager, walk.type, [&](I_ZULItem* other) {
+        // A walk that fails part-way finds fewer conflicts; the install goes on as it would without them.
+        LogIfCodeFailed("walk items of type", walk.type, ForEachItemOfType(manager, walk.type, [&](I_ZULItem* other) {
             std::string otherFamily, otherGuid;
             if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
                 return true;
@@ -171,9 +176,10 @@ ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const
                 refused = true;
                 return false;
             }
-            (void)UninstallApplicationItem(other, true);
+            const ItemOutcome removed = UninstallApplicationItem(other, true);
+            if (!removed.succeeded) LogIfCodeFailed("uninstall other version", family.c_str(), removed.error);
             return true;
-        });
+        }));
         if (refused) return Failed(walk.refused);
     }
     return Succeeded();
@@ -188,7 +194,8 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
     if (!ServerPaths::IsPlainName(name) || !ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
     if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) {
         if (!silent && !AskYesNo(kReinstallQuestion, name)) return Failed(ZULERR_ALREADY_INSTALLED);
-        (void)DeleteItemInfo(item);
+        // The record is written anew below.
+        LogIfCodeFailed("delete item record", guid.c_str(), DeleteItemInfo(item));
     }
 
     std::string channelGuid, channelDir, menuName;
@@ -220,7 +227,8 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
         }
     }
 
-    (void)InstallRuntimeFiles(installDir);
+    // The item runs with the system's own runtime files when its copies are missing.
+    LogIfCodeFailed("install runtime files", installDir.c_str(), InstallRuntimeFiles(installDir));
 
     const std::string itemDir = Join(channelDir, name);
     if (WriteItemProp(item, "MenuDir", itemDir) != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
@@ -237,7 +245,7 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
         return Failed(ZULERR_REG_SET_VALUE_FAILED);
 
     const bool uninstallInMenu = ItemFlagIs(item, "UninstInMenu", "1");
-    (void)RemoveItemProp(item, "UninstInMenu");
+    LogIfCodeFailed("remove item property UninstInMenu", guid.c_str(), RemoveItemProp(item, "UninstInMenu"));
     if (uninstallInMenu &&
         FAILED(CreateShortcut(Join(itemDir, "Uninstall " + name + ".lnk").c_str(), exe.c_str(),
                               (kUninstallKeyword + guid).c_str(), installDir.c_str(), nullptr, exe.c_str(),
@@ -246,14 +254,16 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
 
     RecordRuntimeInstaller(item, installDir);
 
-    (void)WriteItemProp(item, "Path", installDir);
+    // Without "Path" the uninstall leaves the files: it is logged.
+    LogIfCodeFailed("write item property Path", guid.c_str(), WriteItemProp(item, "Path", installDir));
     SetDefault(item, "allow_reporting", "true");
     SetDefault(item, "user_name", "demo");
     SetDefault(item, "user_email", "none");
     if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
     if (ZULError e = FlushItem(item)) return Failed(e);
 
-    (void)RemoveFamilyNotifications(manager, settings, item, false);
+    // The notifications stay announced; the item is installed all the same.
+    LogIfCodeFailed("remove family notifications", guid.c_str(), RemoveFamilyNotifications(manager, settings, item, false));
     return Succeeded();
 }
 
@@ -273,7 +283,7 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     // A recorded value may come from any server answer: only the places an installation makes go.
     if (IsGameInstallFolder(path)) {
         const std::string params = Join(path, kParamsLibrary);
-        if (FileExists(params.c_str())) (void)UnregisterFile(params.c_str());
+        if (FileExists(params.c_str())) LogIfHrFailed("unregister library", params.c_str(), UnregisterFile(params.c_str()));
         DeleteDirectoryTree(path.c_str());
         RemoveEmptyGameFolders(path);
     }
@@ -283,7 +293,8 @@ ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     const std::string menuFolder = ItemMenuFolder(item, guid);
     if (!menuFolder.empty()) DeleteDirectoryTree(menuFolder.c_str());
 
-    (void)RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + guid).c_str());
+    const std::string uninstallKey = std::string(kUninstallKey) + guid;
+    LogIfWin32Failed("delete uninstall entry", uninstallKey.c_str(), RegDeleteKeyTree(HKEY_LOCAL_MACHINE, uninstallKey.c_str()));
     if (ReadItemProp(item, "DesktopShortcut", desktopShortcut) == ZULERR_SUCCESS &&
         IsDesktopShortcutPath(desktopShortcut) && FileExists(desktopShortcut.c_str()))
         DeleteFileA(desktopShortcut.c_str());

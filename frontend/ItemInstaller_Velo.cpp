@@ -2,6 +2,8 @@
 
 #include <wrl/client.h>
 
+#include "common/ComResult.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "frontend/ApplicationItems.h"
@@ -48,9 +50,7 @@ HRESULT Answer(const ItemOutcome& outcome, ZULError* ret) {
     return outcome.succeeded ? S_OK : S_FALSE;
 }
 
-}  // namespace
-
-STDMETHODIMP ItemInstaller_Velo::InstallItem(I_ZULItem* item, ZULError* ret) {
+HRESULT Install(I_ZULItem* item, ZULError* ret) {
     if (!item) return Answer(Failed(ZULERR_INVALID_ARGUMENT), ret);
     const TypeLookup type = LookUpType(item);
     if (type.hr != S_OK || type.error != ZULERR_SUCCESS) {
@@ -64,7 +64,7 @@ STDMETHODIMP ItemInstaller_Velo::InstallItem(I_ZULItem* item, ZULError* ret) {
     return Answer(InstallApplicationItem(manager.Get(), settings, item, ItemFlagIs(item, "SilentReinstall", "1")), ret);
 }
 
-STDMETHODIMP ItemInstaller_Velo::UninstallItem(I_ZULItem* item, ZULError* ret) {
+HRESULT Uninstall(I_ZULItem* item, ZULError* ret) {
     if (!item) return Answer(Failed(ZULERR_INVALID_ARGUMENT), ret);
     const TypeLookup type = LookUpType(item);
     if (type.hr != S_OK || type.error != ZULERR_SUCCESS) {
@@ -75,6 +75,30 @@ STDMETHODIMP ItemInstaller_Velo::UninstallItem(I_ZULItem* item, ZULError* ret) {
     ComPtr<I_ZULManager> manager;
     if (ConnectManager(manager) != ZULERR_SUCCESS) return Answer(Failed(ZULERR_CREATE_INSTANCE_FAILED), ret);
     return Answer(UninstallNotificationItem(manager.Get(), VelorinSettings::Load(), item), ret);
+}
+
+// Runs an installer method and leaves its line in the diagnostic log: the job, the item, the
+// outcome and how long it took.
+template <class Job>
+HRESULT LoggedItemJob(const char* what, I_ZULItem* item, ZULError* retIn, Job job) {
+    const C_OutcomeClock clock;
+    ResultSlot ret(retIn);
+    const HRESULT hr = job(item, ret);
+    std::string guid;
+    // An item without a readable id is logged without one.
+    if (item) (void)ReadItemGuid(item, guid);
+    LogOutcome(what, guid.c_str(), hr, *ret, clock);
+    return hr;
+}
+
+}  // namespace
+
+STDMETHODIMP ItemInstaller_Velo::InstallItem(I_ZULItem* item, ZULError* ret) {
+    return LoggedItemJob("install item", item, ret, Install);
+}
+
+STDMETHODIMP ItemInstaller_Velo::UninstallItem(I_ZULItem* item, ZULError* ret) {
+    return LoggedItemJob("uninstall item", item, ret, Uninstall);
 }
 
 ZULError UninstallItemByGuid(I_ZULManager* manager, const std::string& itemGuid) {

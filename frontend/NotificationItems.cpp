@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/DiagnosticLog.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
@@ -37,14 +38,15 @@ std::string Stripped(const std::string& text) {
 // Whether an item of the type with the same "Family" is recorded (other than the item itself).
 bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::string& family, const std::string& guid) {
     bool found = false;
-    (void)ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
+    // A walk that fails part-way finds fewer members: the caller then keeps what it would remove.
+    LogIfCodeFailed("walk items of type", type, ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
         std::string otherFamily, otherGuid;
         if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
             return true;
         if (ReadItemGuid(other, otherGuid) == ZULERR_SUCCESS && EqualsNoCase(otherGuid, guid)) return true;
         found = true;
         return false;
-    });
+    }));
     return found;
 }
 
@@ -53,7 +55,8 @@ bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::stri
 bool FamilyApplicationPresent(I_ZULManager* manager, I_ZULItem* item) {
     std::string family, guid;
     if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return false;
-    (void)ReadItemGuid(item, guid);
+    // Without its id the item only cannot tell its own record from the others.
+    LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     return FamilyMemberOfType(manager, VelorinIds::kApplicationItemType, family, guid) ||
            FamilyMemberOfType(manager, VelorinIds::kDemoItemType, family, guid);
 }
@@ -63,16 +66,20 @@ ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings&
     std::string family, guid;
     // Without a family no other notification can be of it: nothing found, nothing to remove.
     if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
-    (void)ReadItemGuid(item, guid);
+    LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     if (checkOnly)
         return FamilyMemberOfType(manager, VelorinIds::kNotificationItemType, family, guid) ? ZULERR_SUCCESS
                                                                                              : ZULERR_NOT_FOUND;
-    (void)ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
+    // What cannot be walked stays announced; the caller goes on.
+    LogIfCodeFailed("walk items of type", VelorinIds::kNotificationItemType,
+                    ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
         std::string otherFamily;
-        if (ReadItemProp(other, "Family", otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family))
-            (void)UninstallNotificationItem(manager, settings, other);
+        if (ReadItemProp(other, "Family", otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family)) {
+            const ItemOutcome removed = UninstallNotificationItem(manager, settings, other);
+            if (!removed.succeeded) LogIfCodeFailed("uninstall family notification", family.c_str(), removed.error);
+        }
         return true;
-    });
+    }));
     return ZULERR_SUCCESS;
 }
 
@@ -110,18 +117,21 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
                               frontEndDir.c_str(), nullptr, icon.c_str(), 0)))
         return Failed(ZULERR_FAILED);
 
-    (void)WriteItemProp(item, "Path", installDir);
-    (void)WriteItemProp(item, "ShortcutName", shortcutName);
+    // Without them the uninstall leaves the folder or the shortcut: they are logged.
+    LogIfCodeFailed("write item property Path", guid.c_str(), WriteItemProp(item, "Path", installDir));
+    LogIfCodeFailed("write item property ShortcutName", guid.c_str(), WriteItemProp(item, "ShortcutName", shortcutName));
     if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
     if (ZULError e = FlushItem(item)) return Failed(e);
 
-    (void)RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str());
-    (void)menus.MarkChannelUpdated(manager, channelGuid, true);
+    // The announcement (tray, updated mark) is a courtesy: the notification is installed without it.
+    LogIfWin32Failed("announce notification", guid.c_str(),
+                     RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str()));
+    LogIfCodeFailed("mark channel updated", channelGuid.c_str(), static_cast<uint32_t>(menus.MarkChannelUpdated(manager, channelGuid, true)));
 
     const bool trayWanted = !ItemFlagIs(item, "ShowTrayIcon", "0");
-    (void)RemoveItemProp(item, "ShowTrayIcon");
-    (void)FlushItem(item);
-    if (trayWanted && !exe.empty()) (void)StartProgram(exe.c_str(), "-TrayIcon", nullptr, false);
+    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemProp(item, "ShowTrayIcon"));
+    LogIfCodeFailed("flush item", guid.c_str(), FlushItem(item));
+    if (trayWanted && !exe.empty()) LogIfFalse("start tray", exe.c_str(), StartProgram(exe.c_str(), "-TrayIcon", nullptr, false));
     return Succeeded();
 }
 

@@ -2,6 +2,7 @@
 
 #include <wrl/client.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
@@ -45,11 +46,15 @@ ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settin
     if (ZULError e = ReadItemProp(item.Get(), "Path", folder)) return e;
 
     std::string page;
-    if (JoinedPath(folder, kNotificationPage, page)) (void)ShellOpen(folder.c_str(), page.c_str(), "");
-    (void)RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str());
+    if (JoinedPath(folder, kNotificationPage, page))
+        LogIfFalse("open notification page", page.c_str(), ShellOpen(folder.c_str(), page.c_str(), ""));
+    // Still listed, the notification is only announced once more.
+    LogIfWin32Failed("unlist notification", itemGuid.c_str(),
+                     RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str()));
 
     std::string channel;
     if (ReadItemProp(item.Get(), "Channel", channel) == ZULERR_SUCCESS && !channel.empty())
-        (void)C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false);
+        LogIfCodeFailed("unmark channel updated", channel.c_str(),
+                        static_cast<uint32_t>(C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false)));
     return ZULERR_SUCCESS;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
@@ -116,7 +117,8 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
         if (!oldExe) continue;
 
         const std::string oldPath = ReadOld(preset.oldKey, "Path").value_or("");
-        (void)RunProgramBounded(*oldExe, "-CheckDirectories");
+        // The old front-end only tidies its folders first; the migration does not need it.
+        LogIfFalse("old front-end check directories", oldExe->c_str(), RunProgramBounded(*oldExe, "-CheckDirectories"));
         const std::string mainMenu = ReadOld(preset.oldKey, "MainMenu").value_or("");
 
         char updatesEnabled[64] = {};
@@ -127,13 +129,14 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
         RecordPresetChannel(manager, FillPreset(preset.presetText, subscribe ? "1" : "0", settings.path.value_or("")));
         ComPtr<I_ChannelInfo> channel;
         if (OpenChannel(manager, preset.channelGuid, channel) == ZULERR_SUCCESS)
-            (void)builder.EnsureChannelMenu(channel.Get());
+            LogIfCodeFailed("ensure channel menu", preset.channelGuid, builder.EnsureChannelMenu(channel.Get()));
 
         if (!mainMenu.empty()) {
             DeleteDirectoryTree(Join(mainMenu, "Options").c_str());
             DeleteOldShortcuts(mainMenu);
         }
-        (void)RunUpdaterBounded("-unregisterapp " + std::string(preset.oldUpdaterApp));
+        LogIfCodeFailed("updater unregister old front-end", preset.oldUpdaterApp,
+                        static_cast<uint32_t>(RunUpdaterBounded("-unregisterapp " + std::string(preset.oldUpdaterApp))));
         if (!oldPath.empty() && !HoldsOwnFolder(oldPath, settings)) DeleteDirectoryTree(oldPath.c_str());
         RegDeleteKeyTree(HKEY_LOCAL_MACHINE, preset.oldKey);
     }

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
@@ -68,7 +69,8 @@ void FillAboutFile(I_ChannelInfo* channel) {
         return;
     const std::string page = Join(path, kAboutPage);
     if (!IsFile(page)) return;
-    if (WriteChannelProp(channel, "AboutFile", page) == ZULERR_SUCCESS) (void)FlushChannel(channel);
+    if (WriteChannelProp(channel, "AboutFile", page) == ZULERR_SUCCESS)
+        LogIfCodeFailed("flush channel", page.c_str(), FlushChannel(channel));
 }
 
 // A channel whose folder name ("MenuName", else "Name") would leave the Start menu or name no
@@ -130,7 +132,8 @@ ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
             std::string menuName;
             if (ReadChannelProp(channel, "MenuName", menuName) != ZULERR_SUCCESS) {
                 if (ZULError e = ReadChannelProp(channel, "Name", menuName)) return e;
-                (void)WriteChannelProp(channel, "MenuName", menuName);
+                // Unrecorded, the name is taken from "Name" again next time.
+                LogIfCodeFailed("write channel property MenuName", menuName.c_str(), WriteChannelProp(channel, "MenuName", menuName));
             }
             if (startMenu.empty()) return ZULERR_FAILED;
             menuDir = Join(startMenu, menuName);
@@ -142,13 +145,15 @@ ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
                     return ZULERR_CREATE_DIR_FAILED;
             }
         }
-        (void)WriteChannelProp(channel, "MenuDir", menuDir);
+        // Unrecorded, the folder is found by its marker file next time.
+        LogIfCodeFailed("write channel property MenuDir", menuDir.c_str(), WriteChannelProp(channel, "MenuDir", menuDir));
     }
     if (!IsFolder(menuDir)) return ZULERR_FAILED;
 
     WriteMarkerFile(menuDir, guid);
     const ZULError flushed = FlushChannel(channel);
-    (void)BuildChannelOptions(channel);
+    // The Options folder is a convenience; the channel's folder stands without it.
+    LogIfCodeFailed("build channel options", guid.c_str(), static_cast<uint32_t>(BuildChannelOptions(channel)));
     return flushed;
 }
 
@@ -168,8 +173,9 @@ int C_StartMenuBuilder::BuildChannelOptions(I_ChannelInfo* channel) const {
         const std::string link = Join(options, MenuText::OptionShortcutName(which, name));
         SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(link.c_str());
-        (void)CreateShortcut(link.c_str(), exe, MenuText::OptionShortcutArguments(which, guid).c_str(), workingDir,
-                             nullptr, exe, MenuText::OptionShortcutIcon(which));
+        LogIfHrFailed("create option shortcut", link.c_str(),
+                      CreateShortcut(link.c_str(), exe, MenuText::OptionShortcutArguments(which, guid).c_str(),
+                                     workingDir, nullptr, exe, MenuText::OptionShortcutIcon(which)));
     }
     SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOn, name)), isSubscribed);
     SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOff, name)), !isSubscribed);
@@ -179,7 +185,8 @@ int C_StartMenuBuilder::BuildChannelOptions(I_ChannelInfo* channel) const {
 int C_StartMenuBuilder::RefreshChannelMenus(I_ZULManager* manager) const {
     for (const std::string& guid : RecordedChannelGuids()) {
         ComPtr<I_ChannelInfo> channel;
-        if (OpenChannel(manager, guid, channel) == ZULERR_SUCCESS) (void)EnsureChannelMenu(channel.Get());
+        if (OpenChannel(manager, guid, channel) == ZULERR_SUCCESS)
+            LogIfCodeFailed("ensure channel menu", guid.c_str(), EnsureChannelMenu(channel.Get()));
     }
     return 0;
 }
@@ -208,7 +215,7 @@ int C_StartMenuBuilder::MarkChannelUpdated(I_ZULManager* manager, const std::str
 
 int C_StartMenuBuilder::CleanUpChannelMenus(I_ZULManager* manager) const {
     for (const std::string& guid : RecordedChannelGuids()) {
-        (void)MarkChannelUpdated(manager, guid, false);
+        LogIfCodeFailed("unmark channel updated", guid.c_str(), static_cast<uint32_t>(MarkChannelUpdated(manager, guid, false)));
         std::string dir;
         if (GetChannelMenuDir(manager, guid, dir) != ZULERR_SUCCESS) continue;
         ZULError ret = ZULERR_SUCCESS;

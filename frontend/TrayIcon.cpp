@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "common/DiagnosticLog.h"
 #include "common/CommaList.h"
 #include "common/MutexHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/NotificationLauncher.h"
+#include "frontend/VelorinCommandLine.h"
 #include "common/VelorinIds.h"
 #include "frontend/resource.h"
 
@@ -108,7 +110,7 @@ LRESULT C_TrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         // The window is gone: nothing is left for the owner to destroy.
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        (void)m_window.release();
+        (void)m_window.release();  // the window is destroyed already: nothing to own
         return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -119,13 +121,13 @@ void C_TrayIcon::OnCommand(UINT id) {
     if (id == kTrayCmdExit) {
         if (m_window) DestroyWindow(m_window.get());
     } else if (id == kTrayCmdAbout) {
-        (void)C_ChannelOptions(m_manager, m_settings).ShowGeneralAbout();
+        (void)C_ChannelOptions(m_manager, m_settings).ShowGeneralAbout();  // it tells the user itself
     } else if (id >= kTrayCmdFirstNotification) {
         const size_t position = id - kTrayCmdFirstNotification;
         if (position >= m_notificationGuids.size()) return;
         // Copied: the rebuild below replaces the list.
         const std::string guid = m_notificationGuids[position];
-        (void)LaunchNotification(m_manager, m_settings, guid);
+        LogIfCodeFailed(KeywordName(ValuedKeyword::LaunchNotification), guid.c_str(), LaunchNotification(m_manager, m_settings, guid));
         RebuildMenus();
     }
 }

@@ -102,12 +102,20 @@ Outcome PrepareItemDescription(I_ZULManager* manager, const std::string& directo
 }
 
 int RunSilentInstall(const InstallSteps& steps) {
+    const std::string directory = steps.packageDirectory();
     ComPtr<I_ZULManager> manager;
-    if (FAILED(steps.createManager(manager)) || !manager) return kNoManagerExitCode;
+    const Outcome created = LoggedStep("create manager", directory, [&] {
+        const HRESULT hr = steps.createManager(manager);
+        return FAILED(hr) || !manager ? Outcome{FAILED(hr) ? hr : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED} : Outcome{};
+    });
+    if (!created.Succeeded()) return kNoManagerExitCode;
     ComPtr<I_ResponseData> description;
-    const Outcome prepared = PrepareItemDescription(manager.Get(), steps.packageDirectory(), description);
+    const Outcome prepared =
+        LoggedStep("prepare", directory, [&] { return PrepareItemDescription(manager.Get(), directory, description); });
     if (!prepared.Succeeded()) return ExitCodeOf(prepared);
-    ZULError code = ZULERR_FAILED;
-    const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);
-    return ExitCodeOf(Result(hr, code));
+    return ExitCodeOf(LoggedStep("install", directory, [&] {
+        ZULError code = ZULERR_FAILED;
+        const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);
+        return Result(hr, code);
+    }));
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ZULMan.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallTexts.h"
@@ -70,21 +71,30 @@ void ReadInstalledItem(InstallWork& work, I_ZULManager* manager) {
 }
 
 Outcome Install(InstallWork& work) {
+    const std::string directory = work.steps.packageDirectory();
     ComPtr<I_ZULManager> manager;
-    const HRESULT created = work.steps.createManager(manager);
-    if (FAILED(created) || !manager) {
+    const Outcome created = LoggedStep("create manager", directory, [&] {
+        const HRESULT hr = work.steps.createManager(manager);
+        return FAILED(hr) || !manager ? Outcome{FAILED(hr) ? hr : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED} : Outcome{};
+    });
+    if (!created.Succeeded()) {
+        // The message only informs; the outcome below ends the install.
         (void)ui::ShowMessage(work.window, InstallTexts::kCreateManagerFailed, InstallTexts::kErrorCaption, MB_OK);
-        return Outcome{FAILED(created) ? created : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED};
+        return created;
     }
     ComPtr<I_ResponseData> description;
-    Outcome result = PrepareItemDescription(manager.Get(), work.steps.packageDirectory(), description);
+    Outcome result =
+        LoggedStep("prepare", directory, [&] { return PrepareItemDescription(manager.Get(), directory, description); });
     if (result.Succeeded()) result = AnnounceItem(work, description.Get());
     if (!result.Succeeded()) {
         if (result.ret == ZULERR_SUCCESS) result.ret = ZULERR_FAILED;
         return Outcome{S_FALSE, result.ret};
     }
-    result.ret = ZULERR_FAILED;
-    result.hr = manager->ProcessResponseData(description.Get(), &result.ret);
+    result = LoggedStep("install", work.itemGuid, [&] {
+        Outcome processed{S_OK, ZULERR_FAILED};
+        processed.hr = manager->ProcessResponseData(description.Get(), &processed.ret);
+        return processed;
+    });
     ReadInstalledItem(work, manager.Get());
     return result;
 }
