@@ -2,12 +2,11 @@
 
 #include <cstdio>
 
-#include "common/DiagnosticLog.h"
 #include "common/CommaList.h"
-#include "common/MutexHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/NotificationLauncher.h"
 #include "frontend/VelorinCommandLine.h"
+#include "common/DiagnosticLog.h"
 #include "common/VelorinIds.h"
 #include "frontend/resource.h"
 
@@ -34,12 +33,12 @@ C_TrayIcon::~C_TrayIcon() {
     m_window.reset();
     HideIcon();
     DestroyMenus();
-    if (m_mutex != INVALID_HANDLE_VALUE) ReleaseNamedMutex(&m_mutex);
 }
 
 int C_TrayIcon::StartTrayIcon() {
-    if (WaitNamedMutex(kTrayMutex, &m_mutex, 0) != 0) {
-        m_mutex = INVALID_HANDLE_VALUE;
+    m_mutex.emplace(kTrayMutex);
+    if (!m_mutex->Held()) {
+        m_mutex.reset();
         return 4;
     }
     int result = 0;
@@ -136,7 +135,7 @@ void C_TrayIcon::OnDestroy() {
     if (m_window) KillTimer(m_window.get(), kRebuildTimer);
     HideIcon();
     DestroyMenus();
-    if (m_mutex != INVALID_HANDLE_VALUE) ReleaseNamedMutex(&m_mutex);
+    m_mutex.reset();
     PostQuitMessage(0);
 }
 

@@ -5,10 +5,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/SingleInstance.h"
 #include "frontend/VelorinSettings.h"
 #include "ui/UiHandles.h"
 
@@ -47,7 +49,8 @@ private:
 
     I_ZULManager* m_manager;
     VelorinSettings& m_settings;
-    HANDLE m_mutex = INVALID_HANDLE_VALUE;
+    // Held while this process shows the tray.
+    std::optional<InstanceMutex> m_mutex;
     ui::UniqueWindow m_window;
     ui::UniqueIcon m_icon;
     NOTIFYICONDATAA m_record = {};
