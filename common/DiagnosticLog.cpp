@@ -1,9 +1,9 @@
-#include "common/DiagnosticLog.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"

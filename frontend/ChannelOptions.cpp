@@ -10,6 +10,7 @@
 #include "common/DiagnosticLog.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
+#include "common/RecordProperties.h"
 #include "common/ShellHelpers.h"
 #include "frontend/Agreements.h"
 #include "frontend/ChannelRecord.h"
@@ -66,8 +67,8 @@ std::string NoAboutText(const std::string& channel) {
 
 ZULError C_ChannelOptions::AcceptAgreement(I_ChannelInfo* channel, const std::string& menuName) const {
     std::string accepted, channelPath, viewer, document;
-    if (ReadChannelProp(channel, "AcceptedEULA", accepted) == ZULERR_SUCCESS && accepted == kAcceptedValue) return ZULERR_SUCCESS;
-    if (ReadChannelProp(channel, "Path", channelPath) != ZULERR_SUCCESS || channelPath.empty()) return ZULERR_SUCCESS;
+    if (ReadChannelProp(channel, RecordProps::kAcceptedEULA, accepted) == ZULERR_SUCCESS && accepted == kAcceptedValue) return ZULERR_SUCCESS;
+    if (ReadChannelProp(channel, RecordProps::kPath, channelPath) != ZULERR_SUCCESS || channelPath.empty()) return ZULERR_SUCCESS;
     if (!JoinedPath(m_settings.path.value_or(""), kAgreementViewerName, viewer) ||
         !JoinedPath(channelPath, kChannelAgreementDocument, document) || !IsFile(viewer) || !IsFile(document))
         return ZULERR_SUCCESS;
@@ -75,7 +76,7 @@ ZULError C_ChannelOptions::AcceptAgreement(I_ChannelInfo* channel, const std::st
     case AgreementResult::Declined:
         return ZULERR_EULA_NOT_ACCEPTED;
     case AgreementResult::Accepted:
-        if (WriteChannelProp(channel, "AcceptedEULA", kAcceptedValue) == ZULERR_SUCCESS)
+        if (WriteChannelProp(channel, RecordProps::kAcceptedEULA, kAcceptedValue) == ZULERR_SUCCESS)
             // Unflushed, the agreement is only asked again at the next subscription.
             LogIfCodeFailed("flush channel", nullptr, FlushChannel(channel));
         return ZULERR_SUCCESS;
@@ -93,7 +94,7 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     if (builder.EnsureChannelMenu(channel.Get()) == ZULERR_INVALID_ARGUMENT) return ZULERR_INVALID_ARGUMENT;
 
     std::string menuDir, menuName;
-    if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", menuDir)) return e;
+    if (ZULError e = ReadChannelProp(channel.Get(), RecordProps::kMenuDir, menuDir)) return e;
     if (ZULError e = ReadChannelMenuName(channel.Get(), menuName)) return e;
     const std::string caption = MenuText::DisplayName(menuName);
 
@@ -124,7 +125,7 @@ void C_ChannelOptions::SwitchSiblingChannels(const std::string& guid, const std:
         ComPtr<I_ChannelInfo> sibling;
         std::string siblingDir;
         if (OpenChannel(m_manager, other, sibling) != ZULERR_SUCCESS ||
-            ReadChannelProp(sibling.Get(), "MenuDir", siblingDir) != ZULERR_SUCCESS ||
+            ReadChannelProp(sibling.Get(), RecordProps::kMenuDir, siblingDir) != ZULERR_SUCCESS ||
             !MenuText::SameChannelFolder(menuDir, siblingDir))
             continue;
         ZULError ret = ZULERR_SUCCESS;
@@ -142,8 +143,8 @@ int C_ChannelOptions::ShowChannelAbout(const std::string& guid) const {
                        ReadChannelMenuName(channel.Get(), name) == ZULERR_SUCCESS && !name.empty();
     // "AboutFile" is a full path (the Start-menu builder records it so); only a page inside the
     // channel's own folder is opened, never a program a server answer points at.
-    if (named && ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS && !page.empty() &&
-        ReadChannelProp(channel.Get(), "Path", path) == ZULERR_SUCCESS && IsAboutPageOf(page, path)) {
+    if (named && ReadChannelProp(channel.Get(), RecordProps::kAboutFile, page) == ZULERR_SUCCESS && !page.empty() &&
+        ReadChannelProp(channel.Get(), RecordProps::kPath, path) == ZULERR_SUCCESS && IsAboutPageOf(page, path)) {
         if (ShellOpen(path.c_str(), AboutPagePath(page, path).c_str(), "")) return 0;
     }
     // The message only informs.

@@ -10,6 +10,7 @@
 #include "frontend/ChannelRecord.h"
 #include "frontend/ItemRecord.h"
 #include "frontend/NotificationItems.h"
+#include "common/RecordProperties.h"
 #include "common/VelorinIds.h"
 #include "frontend/VelorinSettings.h"
 #include "records/GuidText.h"
@@ -33,7 +34,7 @@ bool ParseGuid(const std::string& text, GuidValue& out) { return ParseGuidText(t
 TypeLookup LookUpType(I_ZULItem* item) {
     CoTaskMemString text;
     ZULError ret = ZULERR_SUCCESS;
-    const HRESULT hr = item->GetProp(InText("Type"), text.put(), &ret);
+    const HRESULT hr = item->GetProp(InText(RecordProps::kType), text.put(), &ret);
     if (hr != S_OK || ret != ZULERR_SUCCESS) return {hr, ret, ItemKind::Unsupported};
     GuidValue type, application, demo, notification;
     if (!ParseGuid(text.c_str(), type)) return {S_FALSE, ZULERR_BAD_GUID, ItemKind::Unsupported};
@@ -61,7 +62,7 @@ HRESULT Install(I_ZULItem* item, ZULError* ret) {
     if (ConnectManager(manager) != ZULERR_SUCCESS) return Answer(Failed(ZULERR_CREATE_INSTANCE_FAILED), ret);
     const VelorinSettings settings = VelorinSettings::Load();
     if (type.kind == ItemKind::Notification) return Answer(InstallNotificationItem(manager.Get(), settings, item), ret);
-    return Answer(InstallApplicationItem(manager.Get(), settings, item, ItemFlagIs(item, "SilentReinstall", "1")), ret);
+    return Answer(InstallApplicationItem(manager.Get(), settings, item, ItemFlagIs(item, RecordProps::kSilentReinstall, "1")), ret);
 }
 
 HRESULT Uninstall(I_ZULItem* item, ZULError* ret) {

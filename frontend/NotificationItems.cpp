@@ -9,6 +9,7 @@
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
+#include "common/RecordProperties.h"
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "common/TextCompare.h"
@@ -21,12 +22,6 @@
 #include "common/VelorinIds.h"
 
 namespace {
-
-std::string Join(const std::string& base, const std::string& name) {
-    std::string joined;
-    JoinedPath(base, name.c_str(), joined);
-    return joined;
-}
 
 std::string Stripped(const std::string& text) {
     constexpr char kBlanks[] = " \t\r\n";
@@ -41,7 +36,7 @@ bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::stri
     // A walk that fails part-way finds fewer members: the caller then keeps what it would remove.
     LogIfCodeFailed("walk items of type", type, ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
         std::string otherFamily, otherGuid;
-        if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
+        if (ReadItemProp(other, RecordProps::kFamily, otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
             return true;
         if (ReadItemGuid(other, otherGuid) == ZULERR_SUCCESS && EqualsNoCase(otherGuid, guid)) return true;
         found = true;
@@ -54,7 +49,7 @@ bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::stri
 
 bool FamilyApplicationPresent(I_ZULManager* manager, I_ZULItem* item) {
     std::string family, guid;
-    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return false;
+    if (ReadItemProp(item, RecordProps::kFamily, family) != ZULERR_SUCCESS) return false;
     // Without its id the item only cannot tell its own record from the others.
     LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     return FamilyMemberOfType(manager, VelorinIds::kApplicationItemType, family, guid) ||
@@ -65,7 +60,7 @@ ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings&
                                    bool checkOnly) {
     std::string family, guid;
     // Without a family no other notification can be of it: nothing found, nothing to remove.
-    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
+    if (ReadItemProp(item, RecordProps::kFamily, family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
     LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     if (checkOnly)
         return FamilyMemberOfType(manager, VelorinIds::kNotificationItemType, family, guid) ? ZULERR_SUCCESS
@@ -74,7 +69,7 @@ ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings&
     LogIfCodeFailed("walk items of type", VelorinIds::kNotificationItemType,
                     ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
         std::string otherFamily;
-        if (ReadItemProp(other, "Family", otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family)) {
+        if (ReadItemProp(other, RecordProps::kFamily, otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family)) {
             const ItemOutcome removed = UninstallNotificationItem(manager, settings, other);
             if (!removed.succeeded) LogIfCodeFailed("uninstall family notification", family.c_str(), removed.error);
         }
@@ -88,23 +83,23 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
     if (FamilyApplicationPresent(manager, item)) return Succeeded();
     if (RemoveFamilyNotifications(manager, settings, item, true) == ZULERR_SUCCESS) return Succeeded();
     std::string installed;
-    if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) return Succeeded();
+    if (ReadItemProp(item, RecordProps::kInstalled, installed) == ZULERR_SUCCESS) return Succeeded();
 
     std::string guid, channelGuid, channelDir, fileSets;
     if (ZULError e = ReadItemGuid(item, guid)) return Failed(e);
     if (!ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
-    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kChannel, channelGuid)) return Failed(e);
     const C_StartMenuBuilder menus(settings);
     if (ZULError e = menus.GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
     const std::string frontEndDir = settings.path.value_or(std::string());
-    const std::string installDir = Join(frontEndDir, guid);
-    if (ZULError e = ReadItemProp(item, "FileSets", fileSets)) return Failed(e);
+    const std::string installDir = JoinedPath(frontEndDir, guid);
+    if (ZULError e = ReadItemProp(item, RecordProps::kFileSets, fileSets)) return Failed(e);
     ZULError ret = ZULERR_SUCCESS;
     if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), const_cast<char*>(installDir.c_str()), &ret), ret))
         return Failed(e);
 
     std::unique_ptr<char[]> content;
-    if (!ReadWholeFile(Join(installDir, ItemTexts::kShortcutNameFile).c_str(), content))
+    if (!ReadWholeFile(JoinedPath(installDir, ItemTexts::kShortcutNameFile).c_str(), content))
         return Failed(ZULERR_FILE_OPEN_FAILED);
     const std::string shortcutName = Stripped(content.get());
     // The name becomes a file in the channel's folder, removed again on uninstall.
@@ -112,15 +107,15 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
 
     const std::string exe = settings.exe.value_or(std::string());
     const std::string arguments = "-LaunchNotification " + guid;
-    const std::string icon = Join(installDir, guid + ".ico");
-    if (FAILED(CreateShortcut(Join(channelDir, shortcutName + ".lnk").c_str(), exe.c_str(), arguments.c_str(),
+    const std::string icon = JoinedPath(installDir, guid + ".ico");
+    if (FAILED(CreateShortcut(JoinedPath(channelDir, shortcutName + ".lnk").c_str(), exe.c_str(), arguments.c_str(),
                               frontEndDir.c_str(), nullptr, icon.c_str(), 0)))
         return Failed(ZULERR_FAILED);
 
     // Without them the uninstall leaves the folder or the shortcut: they are logged.
-    LogIfCodeFailed("write item property Path", guid.c_str(), WriteItemProp(item, "Path", installDir));
-    LogIfCodeFailed("write item property ShortcutName", guid.c_str(), WriteItemProp(item, "ShortcutName", shortcutName));
-    if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
+    LogIfCodeFailed("write item property Path", guid.c_str(), WriteItemProp(item, RecordProps::kPath, installDir));
+    LogIfCodeFailed("write item property ShortcutName", guid.c_str(), WriteItemProp(item, RecordProps::kShortcutName, shortcutName));
+    if (WriteItemProp(item, RecordProps::kInstalled, "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
     if (ZULError e = FlushItem(item)) return Failed(e);
 
     // The announcement (tray, updated mark) is a courtesy: the notification is installed without it.
@@ -128,8 +123,8 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
                      RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str()));
     LogIfCodeFailed("mark channel updated", channelGuid.c_str(), static_cast<uint32_t>(menus.MarkChannelUpdated(manager, channelGuid, true)));
 
-    const bool trayWanted = !ItemFlagIs(item, "ShowTrayIcon", "0");
-    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemProp(item, "ShowTrayIcon"));
+    const bool trayWanted = !ItemFlagIs(item, RecordProps::kShowTrayIcon, "0");
+    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemProp(item, RecordProps::kShowTrayIcon));
     LogIfCodeFailed("flush item", guid.c_str(), FlushItem(item));
     if (trayWanted && !exe.empty()) LogIfFalse("start tray", exe.c_str(), StartProgram(exe.c_str(), "-TrayIcon", nullptr, false));
     return Succeeded();
@@ -137,16 +132,16 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
 
 ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
     std::string channelGuid, channelDir, shortcutName, path;
-    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kChannel, channelGuid)) return Failed(e);
     if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
-    if (ZULError e = ReadItemProp(item, "ShortcutName", shortcutName)) return Succeeded(e);
-    if (ServerPaths::IsPlainName(shortcutName)) DeleteFileA(Join(channelDir, shortcutName + ".lnk").c_str());
-    if (ZULError e = ReadItemProp(item, "Path", path)) return Succeeded(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kShortcutName, shortcutName)) return Succeeded(e);
+    if (ServerPaths::IsPlainName(shortcutName)) DeleteFileA(JoinedPath(channelDir, shortcutName + ".lnk").c_str());
+    if (ZULError e = ReadItemProp(item, RecordProps::kPath, path)) return Succeeded(e);
     // Only the folder an installation makes goes: the front-end's folder joined with the GUID.
     std::string guid;
     const std::string frontEndDir = settings.path.value_or(std::string());
     if (!path.empty() && !frontEndDir.empty() && ReadItemGuid(item, guid) == ZULERR_SUCCESS &&
-        ServerPaths::IsPlainName(guid) && SamePlace(path, Join(frontEndDir, guid)))
+        ServerPaths::IsPlainName(guid) && SamePlace(path, JoinedPath(frontEndDir, guid)))
         DeleteDirectoryTree(path.c_str());
     const ZULError deleted = DeleteItemInfo(item);
     return deleted == ZULERR_SUCCESS ? Succeeded() : Failed(deleted);

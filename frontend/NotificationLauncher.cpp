@@ -6,6 +6,7 @@
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
+#include "common/RecordProperties.h"
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
@@ -34,7 +35,7 @@ ZULError ReadNotificationName(I_ZULManager* manager, const std::string& itemGuid
                               bool& callFailed) {
     ComPtr<I_ZULItem> item;
     if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
-    if (ZULError e = ReadItemProp(item.Get(), "ShortcutName", name)) return e;
+    if (ZULError e = ReadItemProp(item.Get(), RecordProps::kShortcutName, name)) return e;
     return name.empty() ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
 }
 
@@ -43,7 +44,7 @@ ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settin
     bool callFailed = false;
     if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
     std::string folder;
-    if (ZULError e = ReadItemProp(item.Get(), "Path", folder)) return e;
+    if (ZULError e = ReadItemProp(item.Get(), RecordProps::kPath, folder)) return e;
 
     std::string page;
     if (JoinedPath(folder, kNotificationPage, page))
@@ -53,7 +54,7 @@ ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settin
                      RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str()));
 
     std::string channel;
-    if (ReadItemProp(item.Get(), "Channel", channel) == ZULERR_SUCCESS && !channel.empty())
+    if (ReadItemProp(item.Get(), RecordProps::kChannel, channel) == ZULERR_SUCCESS && !channel.empty())
         LogIfCodeFailed("unmark channel updated", channel.c_str(),
                         static_cast<uint32_t>(C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false)));
     return ZULERR_SUCCESS;

@@ -58,12 +58,6 @@ std::optional<std::string> ReadOld(const char* key, const char* name) {
     return value;
 }
 
-std::string Join(const std::string& base, const char* name) {
-    std::string joined;
-    JoinedPath(base, name, joined);
-    return joined;
-}
-
 // The preset with its two placeholders filled, in order.
 std::string FillPreset(const char* text, const char* subscribe, const std::string& ownPath) {
     std::string filled = text;
@@ -85,11 +79,11 @@ void RecordPresetChannel(I_ZULManager* manager, const std::string& text) {
 
 void DeleteOldShortcuts(const std::string& mainMenu) {
     WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA(Join(mainMenu, "*.lnk").c_str(), &entry));
+    UniqueFindHandle find(FindFirstFileA(JoinedPath(mainMenu, "*.lnk").c_str(), &entry));
     if (!find) return;
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            const std::string link = Join(mainMenu, entry.cFileName);
+            const std::string link = JoinedPath(mainMenu, entry.cFileName);
             SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(link.c_str());
         }
@@ -123,7 +117,7 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
 
         char updatesEnabled[64] = {};
         GetPrivateProfileStringA("Velorin", "UpdatesEnabled", "true", updatesEnabled, sizeof updatesEnabled,
-                                 Join(oldPath, "Velorin.ini").c_str());
+                                 JoinedPath(oldPath, "Velorin.ini").c_str());
         if (lstrcmpiA(updatesEnabled, "false") == 0) subscribe = false;
 
         RecordPresetChannel(manager, FillPreset(preset.presetText, subscribe ? "1" : "0", settings.path.value_or("")));
@@ -132,7 +126,7 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
             LogIfCodeFailed("ensure channel menu", preset.channelGuid, builder.EnsureChannelMenu(channel.Get()));
 
         if (!mainMenu.empty()) {
-            DeleteDirectoryTree(Join(mainMenu, "Options").c_str());
+            DeleteDirectoryTree(JoinedPath(mainMenu, "Options").c_str());
             DeleteOldShortcuts(mainMenu);
         }
         LogIfCodeFailed("updater unregister old front-end", preset.oldUpdaterApp,

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "common/DiagnosticLog.h"
 #include "common/ComServerRegistration.h"
+#include "common/DiagnosticLog.h"
 #include "common/InterfaceText.h"
 #include "frontend/ChannelRecord.h"
 #include "frontend/ItemRecord.h"

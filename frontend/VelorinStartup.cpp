@@ -14,6 +14,7 @@
 #include "frontend/NotificationLauncher.h"
 #include "frontend/TrayIcon.h"
 #include "frontend/VelorinCommandLine.h"
+#include "common/ManagerConnection.h"
 #include "common/VelorinIds.h"
 #include "frontend/VelorinRegistration.h"
 #include "frontend/VelorinServer.h"
@@ -25,7 +26,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr DWORD kBootWaitMs = 10000;
-constexpr DWORD kManagerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // Notifications are pending when "NewNotifications" reads and is not empty.
 bool NotificationsPending() { return !ReadNewNotifications().empty(); }
@@ -176,8 +176,7 @@ int RunVelorin(int argc, const char* const* argv) {
 
     ComPtr<I_ZULManager> manager;
     int exitCode = ZULERR_CREATE_INSTANCE_FAILED;
-    if (command.serverMode || SUCCEEDED(CoCreateInstance(CLSID_ZULManager, nullptr, kManagerContext, IID_I_ZULManager,
-                                                          reinterpret_cast<void**>(manager.GetAddressOf())))) {
+    if (command.serverMode || SUCCEEDED(CreateManager(manager))) {
         exitCode = Dispatch(command, manager.Get(), server ? &*server : nullptr);
     }
     manager.Reset();

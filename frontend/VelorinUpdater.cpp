@@ -21,7 +21,6 @@ namespace {
 
 constexpr UpdaterApp kVelorinApp{VelorinIds::kProgramName, "Tessary ZUL Velorin"};
 // After its own registration the front-end switches on the channel manager's updates.
-constexpr char kManagerAppName[] = "ZULManager";
 constexpr char kDistIdFile[] = "distid.dat";
 constexpr char kDistIdTrailing[] = "\r\n\t ";
 constexpr char kDistIdForbidden[] = "\"\r\n";
@@ -72,7 +71,7 @@ int RegisterWithUpdater(VelorinSettings& settings) {
     if (RegisteredUnder(makerDir)) return 0;
     if (Run(UpdaterLines::RegisterLine(kVelorinApp, makerDir, Settings::UpdateURL(), settings.distId)) != 0) return 1;
     // The manager's own start enables it again.
-    LogIfCodeFailed("updater enable", kManagerAppName, static_cast<uint32_t>(Run(UpdaterLines::EnableLine(kManagerAppName))));
+    LogIfCodeFailed("updater enable", kManagerUpdaterApp, static_cast<uint32_t>(Run(UpdaterLines::EnableLine(kManagerUpdaterApp))));
     return 0;
 }
 

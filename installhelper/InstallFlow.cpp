@@ -5,6 +5,7 @@
 #include "ZULMan.h"
 #include "common/Handles.h"
 #include "common/JoinedPath.h"
+#include "common/ManagerConnection.h"
 #include "common/TextCompare.h"
 
 using Microsoft::WRL::ComPtr;
@@ -66,8 +67,7 @@ int ExitCodeOf(const Outcome& result) {
 InstallSteps DefaultInstallSteps() {
     InstallSteps steps;
     steps.createManager = [](ComPtr<I_ZULManager>& manager) {
-        return CoCreateInstance(CLSID_ZULManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_I_ZULManager, reinterpret_cast<void**>(manager.ReleaseAndGetAddressOf()));
+        return CreateManager(manager);
     };
     steps.packageDirectory = CurrentDirectory;
     return steps;

@@ -7,6 +7,7 @@
 #include "ZULMan.h"
 #include "common/DiagnosticLog.h"
 #include "common/Handles.h"
+#include "common/RecordProperties.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallTexts.h"
 #include "installhelper/OutcomeText.h"
@@ -63,11 +64,11 @@ void ReadInstalledItem(InstallWork& work, I_ZULManager* manager) {
     if (manager->GetItemInfo(work.itemGuid.data(), item.GetAddressOf(), &code) != S_OK || code != ZULERR_SUCCESS ||
         !item)
         return;
-    work.hasMenuDir = ItemValue(item.Get(), "MenuDir", work.menuDir);
-    ItemValue(item.Get(), "Path", work.path);
-    ItemValue(item.Get(), "HelpFile", work.helpFile);
-    ItemValue(item.Get(), "LaunchFile", work.launchFile);
-    ItemValue(item.Get(), "LaunchArgs", work.launchArgs);
+    work.hasMenuDir = ItemValue(item.Get(), RecordProps::kMenuDir, work.menuDir);
+    ItemValue(item.Get(), RecordProps::kPath, work.path);
+    ItemValue(item.Get(), RecordProps::kHelpFile, work.helpFile);
+    ItemValue(item.Get(), RecordProps::kLaunchFile, work.launchFile);
+    ItemValue(item.Get(), RecordProps::kLaunchArgs, work.launchArgs);
 }
 
 Outcome Install(InstallWork& work) {
