@@ -146,7 +146,7 @@ std::string ItemMenuFolder(I_ZULItem* item, const std::string& guid) {
 
 }  // namespace
 
-ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name) {
+Outcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const std::string& name) {
     std::string family, guid;
     if (ZULError e = ReadItemProp(item, RecordProps::kFamily, family)) return e == ZULERR_NOT_FOUND ? Succeeded() : Failed(e);
     // Without its id the item only cannot recognise its own record below.
@@ -172,8 +172,8 @@ ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const
                 refused = true;
                 return false;
             }
-            const ItemOutcome removed = UninstallApplicationItem(other, true);
-            if (!removed.succeeded) LogIfCodeFailed("uninstall other version", family.c_str(), removed.error);
+            const Outcome removed = UninstallApplicationItem(other, true);
+            if (!ItemDone(removed)) LogIfCodeFailed("uninstall other version", family.c_str(), removed.ret);
             return true;
         }));
         if (refused) return Failed(walk.refused);
@@ -181,7 +181,7 @@ ItemOutcome ResolveFamilyConflicts(I_ZULManager* manager, I_ZULItem* item, const
     return Succeeded();
 }
 
-ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item,
+Outcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item,
                                    bool silent) {
     std::string name, guid, installed;
     if (ZULError e = ReadItemProp(item, RecordProps::kName, name)) return Failed(e);
@@ -204,8 +204,8 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
     std::string installDir;
     if (!InstallationFolder(MenuText::DisplayName(menuName), name, installDir)) return Failed(ZULERR_REG_GET_VALUE_FAILED);
 
-    const ItemOutcome conflicts = ResolveFamilyConflicts(manager, item, name);
-    if (!conflicts.succeeded) return conflicts;
+    const Outcome conflicts = ResolveFamilyConflicts(manager, item, name);
+    if (!ItemDone(conflicts)) return conflicts;
 
     std::string fileSets;
     if (ZULError e = ReadItemProp(item, RecordProps::kFileSets, fileSets)) return Failed(e);
@@ -263,7 +263,7 @@ ItemOutcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings&
     return Succeeded();
 }
 
-ItemOutcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
+Outcome UninstallApplicationItem(I_ZULItem* item, bool quiet) {
     std::string name;
     const bool named = ReadItemProp(item, RecordProps::kName, name) == ZULERR_SUCCESS;
     if (!quiet && named && !AskYesNo(FillName(kUninstallQuestionFormat, name), kUninstallQuestionCaption))

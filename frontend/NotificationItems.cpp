@@ -70,15 +70,15 @@ ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings&
                     ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
         std::string otherFamily;
         if (ReadItemProp(other, RecordProps::kFamily, otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family)) {
-            const ItemOutcome removed = UninstallNotificationItem(manager, settings, other);
-            if (!removed.succeeded) LogIfCodeFailed("uninstall family notification", family.c_str(), removed.error);
+            const Outcome removed = UninstallNotificationItem(manager, settings, other);
+            if (!ItemDone(removed)) LogIfCodeFailed("uninstall family notification", family.c_str(), removed.ret);
         }
         return true;
     }));
     return ZULERR_SUCCESS;
 }
 
-ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+Outcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
     // No notification for a game the user already has, nor a second one of the same family.
     if (FamilyApplicationPresent(manager, item)) return Succeeded();
     if (RemoveFamilyNotifications(manager, settings, item, true) == ZULERR_SUCCESS) return Succeeded();
@@ -130,7 +130,7 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
     return Succeeded();
 }
 
-ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+Outcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
     std::string channelGuid, channelDir, shortcutName, path;
     if (ZULError e = ReadItemProp(item, RecordProps::kChannel, channelGuid)) return Failed(e);
     if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);

@@ -35,13 +35,13 @@ C_TrayIcon::~C_TrayIcon() {
     DestroyMenus();
 }
 
-int C_TrayIcon::StartTrayIcon() {
+Outcome C_TrayIcon::StartTrayIcon() {
     m_mutex.emplace(kTrayMutex);
     if (!m_mutex->Held()) {
         m_mutex.reset();
-        return 4;
+        return Outcome{HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), ZULERR_INVALID_OPERATION};
     }
-    int result = 0;
+    Outcome result;
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -54,7 +54,7 @@ int C_TrayIcon::StartTrayIcon() {
     (void)RegisterClassExA(&windowClass);  // already registered is fine; creation tells
     HWND window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                                   kWindowSize, kWindowSize, nullptr, nullptr, instance, this);
-    if (!window) result = 2;
+    if (!window) result = Outcome{HRESULT_FROM_WIN32(GetLastError()), ZULERR_FAILED};
     m_window.reset(window);
 
     m_icon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ComResult.h"
 #include "common/SingleInstance.h"
 #include "frontend/VelorinSettings.h"
 #include "ui/UiHandles.h"
@@ -30,9 +31,9 @@ public:
     C_TrayIcon(const C_TrayIcon&) = delete;
     C_TrayIcon& operator=(const C_TrayIcon&) = delete;
 
-    // 0 when the icon is up; 4 when another process owns the tray; 2 when the window could not
-    // be created.
-    [[nodiscard]] int StartTrayIcon();
+    // Succeeded when the icon is up; ZULERR_INVALID_OPERATION when another process owns the
+    // tray; ZULERR_FAILED when the window could not be created.
+    [[nodiscard]] Outcome StartTrayIcon();
     // The "Exit" command, as the install helper's shutdown requests give it.
     void Exit() const;
 

@@ -34,8 +34,8 @@ void RemoveNotifications(I_ZULManager* manager, const VelorinSettings& settings)
                         return true;
                     }));
     for (const auto& item : notifications) {
-        const ItemOutcome removed = UninstallNotificationItem(manager, settings, item.Get());
-        if (!removed.succeeded) LogIfCodeFailed("uninstall notification", nullptr, removed.error);
+        const Outcome removed = UninstallNotificationItem(manager, settings, item.Get());
+        if (!ItemDone(removed)) LogIfCodeFailed("uninstall notification", nullptr, removed.ret);
     }
 }
 

@@ -139,7 +139,7 @@ int Dispatch(const VelorinCommand& command, I_ZULManager* manager, C_ServerMode*
     std::optional<C_TrayIcon> tray;
     if (manager && command.Has(FlagKeyword::TrayIcon)) {
         tray.emplace(manager, settings);
-        if (tray->StartTrayIcon() != 0) tray.reset();
+        if (!tray->StartTrayIcon().Succeeded()) tray.reset();
     }
     if (server || tray) {
         const C_OutcomeClock clock;
