@@ -123,7 +123,7 @@ void RecordRuntimeInstaller(I_ZULItem* item, const std::string& installDir) {
         LogIfCodeFailed("record runtime installer", found.c_str(), WriteItemProp(item, RecordProps::kTyInstall, found));
     }
     // A leftover request only repeats the choice made above at the next install.
-    LogIfCodeFailed("remove item property SetKSInstallKey", nullptr, RemoveItemProp(item, RecordProps::kSetKSInstallKey));
+    LogIfCodeFailed("remove item property SetKSInstallKey", nullptr, RemoveItemPropIfPresent(item, RecordProps::kSetKSInstallKey));
 }
 
 void SetDefault(I_ZULItem* item, const char* name, const char* value) {
@@ -241,7 +241,7 @@ Outcome InstallApplicationItem(I_ZULManager* manager, const VelorinSettings& set
         return Failed(ZULERR_REG_SET_VALUE_FAILED);
 
     const bool uninstallInMenu = ItemFlagIs(item, RecordProps::kUninstInMenu, "1");
-    LogIfCodeFailed("remove item property UninstInMenu", guid.c_str(), RemoveItemProp(item, RecordProps::kUninstInMenu));
+    LogIfCodeFailed("remove item property UninstInMenu", guid.c_str(), RemoveItemPropIfPresent(item, RecordProps::kUninstInMenu));
     if (uninstallInMenu &&
         FAILED(CreateShortcut(JoinedPath(itemDir, "Uninstall " + name + ".lnk").c_str(), exe.c_str(),
                               (kUninstallKeyword + guid).c_str(), installDir.c_str(), nullptr, exe.c_str(),

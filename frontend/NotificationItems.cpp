@@ -124,7 +124,7 @@ Outcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& se
     LogIfCodeFailed("mark channel updated", channelGuid.c_str(), static_cast<uint32_t>(menus.MarkChannelUpdated(manager, channelGuid, true)));
 
     const bool trayWanted = !ItemFlagIs(item, RecordProps::kShowTrayIcon, "0");
-    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemProp(item, RecordProps::kShowTrayIcon));
+    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemPropIfPresent(item, RecordProps::kShowTrayIcon));
     LogIfCodeFailed("flush item", guid.c_str(), FlushItem(item));
     if (trayWanted && !exe.empty()) LogIfFalse("start tray", exe.c_str(), StartProgram(exe.c_str(), "-TrayIcon", nullptr, false));
     return Succeeded();
