@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/DiagnosticLog.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
@@ -95,7 +96,7 @@ Outcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& se
     const std::string installDir = JoinedPath(frontEndDir, guid);
     if (ZULError e = ReadItemProp(item, RecordProps::kFileSets, fileSets)) return Failed(e);
     ZULError ret = ZULERR_SUCCESS;
-    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), const_cast<char*>(installDir.c_str()), &ret), ret))
+    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), InText(installDir.c_str()), &ret), ret))
         return Failed(e);
 
     std::unique_ptr<char[]> content;

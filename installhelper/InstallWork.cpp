@@ -7,6 +7,7 @@
 #include "ZULMan.h"
 #include "common/DiagnosticLog.h"
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
 #include "common/RecordProperties.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallTexts.h"
@@ -19,13 +20,11 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-char* In(const char* text) { return const_cast<char*>(text); }
-
 // A value of the description's current block; false when absent.
 bool BlockValue(I_ResponseData* description, const char* key, std::string& out) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString value;
-    if (description->GetKeyValue(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get())
+    if (description->GetKeyValue(InText(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get())
         return false;
     out = value.get();
     return true;
@@ -35,7 +34,7 @@ bool BlockValue(I_ResponseData* description, const char* key, std::string& out) 
 bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString value;
-    if (item->GetProp(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get()) return false;
+    if (item->GetProp(InText(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get()) return false;
     out = value.get();
     return true;
 }
@@ -43,7 +42,7 @@ bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
 // Reads the item's name and id, and tells the user to wait.
 Outcome AnnounceItem(InstallWork& work, I_ResponseData* description) {
     ZULError code = ZULERR_FAILED;
-    const HRESULT hr = description->RewindBlock(In("Item"), &code);
+    const HRESULT hr = description->RewindBlock(InText("Item"), &code);
     if (hr != S_OK || code != ZULERR_SUCCESS) return Outcome{hr == S_OK ? S_FALSE : hr, code};
     BlockValue(description, "GUID", work.itemGuid);
     BlockValue(description, "Name", work.itemName);
