@@ -1,9 +1,9 @@
-#include "common/DiagnosticLog.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -12,12 +12,17 @@ namespace {
 
 constexpr size_t kSubjectMax = 260;
 
+// The program named by SetLogProgram; empty in the manager.
+const char* g_program = "";
+
 void AppendLine(const char* path, const std::string& line) {
     const UniqueHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     DWORD written = 0;
-    // One write per line, so that lines of several processes do not interleave.
+    // One write of the whole line on a handle opened for appending: the system moves to the end
+    // and writes in one step, so lines of the manager, the front-end and the install helper never
+    // interleave.
     WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
@@ -29,6 +34,7 @@ std::string DiagnosticLogLine(const SYSTEMTIME& time, std::string_view what, con
     std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
                   time.wHour, time.wMinute, time.wSecond);
     std::string line = stamp;
+    if (*g_program) (line += ' ') += g_program;
     (line += ' ') += what;
     line += ' ';
     const std::string_view shown = subject && *subject ? std::string_view(subject) : std::string_view("-");
@@ -68,6 +74,25 @@ void LogFinding(const char* what, const char* subject, const char* detail) noexc
         for (char& c : text)
             if (static_cast<unsigned char>(c) < 0x20) c = ' ';
         AppendLine(path, DiagnosticLogLine(now, what ? what : "-", subject, text) + "\r\n");
+    } catch (...) {
+        // Out of memory: the line is dropped.
+    }
+}
+
+void SetLogProgram(const char* name) noexcept { g_program = name ? name : ""; }
+
+void LogIfFailed(const char* what, const char* subject, const Outcome& result) noexcept {
+    if (result.Succeeded()) return;
+    char path[MAX_PATH] = {};
+    if (!LogFilePath(path)) return;
+    char codes[80];
+    std::snprintf(codes, sizeof codes, "not done hr=0x%08lX ret=%u ", static_cast<unsigned long>(result.hr),
+                  static_cast<unsigned>(result.ret));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    try {
+        AppendLine(path, DiagnosticLogLine(now, what ? what : "-", subject, std::string(codes) + ZULErrorText(result.ret)) +
+                             "\r\n");
     } catch (...) {
         // Out of memory: the line is dropped.
     }

@@ -11,6 +11,7 @@
 #pragma once
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -110,6 +111,14 @@ struct CoTaskMem {
     static void Close(Type p) { CoTaskMemFree(p); }
 };
 
+// A BSTR from the system string allocator.
+struct Bstr {
+    using Type = BSTR;
+    static Type None() { return nullptr; }
+    static bool IsLive(Type b) { return b != nullptr; }
+    static void Close(Type b) { SysFreeString(b); }
+};
+
 }  // namespace handle_traits
 
 using UniqueHandle = UniqueResource<handle_traits::Kernel>;
@@ -118,6 +127,7 @@ using UniqueRegKey = UniqueResource<handle_traits::RegKey>;
 using UniqueFindHandle = UniqueResource<handle_traits::Find>;
 using UniqueLibrary = UniqueResource<handle_traits::Library>;
 using UniqueMappedView = UniqueResource<handle_traits::MappedView>;
+using UniqueBstr = UniqueResource<handle_traits::Bstr>;
 
 // A string handed out by an interface method; c_str() is "" while none is held.
 class CoTaskMemString : public UniqueResource<handle_traits::CoTaskMem> {

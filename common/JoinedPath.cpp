@@ -22,3 +22,9 @@ bool JoinedPath(std::string_view base, const char* name, std::string& out) noexc
     }
     return true;
 }
+
+std::string JoinedPath(std::string_view base, const std::string& name) {
+    std::string joined;
+    if (!JoinedPath(base, name.c_str(), joined)) joined.clear();
+    return joined;
+}

@@ -6,3 +6,6 @@
 
 // base joined with name; false when name is null or memory runs out.
 bool JoinedPath(std::string_view base, const char* name, std::string& out) noexcept;
+
+// base joined with name; empty when memory runs out (a path that every later step refuses).
+std::string JoinedPath(std::string_view base, const std::string& name);

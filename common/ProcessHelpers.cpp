@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <new>
 #include <string_view>
 
@@ -42,7 +43,7 @@ DWORD NextWantedProcess(HANDLE snapshot, const char* wanted, PROCESSENTRY32* ent
 }  // namespace
 
 bool StartProgram(const char* path, const char* args, const char* workingDir, bool wait,
-                  DWORD* outValue, PROCESS_INFORMATION* outInfo) {
+                  DWORD* outValue, StartedProgram* started) {
     if (!path) {
         if (outValue) *outValue = ERROR_INVALID_PARAMETER;
         return false;
@@ -79,10 +80,10 @@ bool StartProgram(const char* path, const char* args, const char* workingDir, bo
         }
         if (outValue) *outValue = exitCode;
     }
-    if (outInfo) {
-        *outInfo = info;
-        process.release();
-        thread.release();
+    if (started) {
+        started->process = std::move(process);
+        started->thread = std::move(thread);
+        started->processId = info.dwProcessId;
     }
     return true;
 }

@@ -5,13 +5,21 @@
 
 #include <functional>
 
+#include "common/Handles.h"
+
+// The handles of a started process, owned.
+struct StartedProgram {
+    UniqueHandle process;
+    UniqueHandle thread;
+    DWORD processId = 0;
+};
+
 // Starts "\"path\" args" (no inherited handles) in workingDir (none or empty: the caller's
 // current directory). With wait, waits without limit and stores the
 // exit code in outValue; on a start failure (or a failed wait) the answer is false and outValue
-// receives the system error. With outInfo the process and thread handles go to the caller, who
-// closes them.
+// receives the system error. With started the process and thread handles go to the caller.
 bool StartProgram(const char* path, const char* args, const char* workingDir, bool wait,
-                  DWORD* outValue = nullptr, PROCESS_INFORMATION* outInfo = nullptr);
+                  DWORD* outValue = nullptr, StartedProgram* started = nullptr);
 
 // Finds the next process whose executable file name (the part after its last separator) is
 // wanted, or wanted without its extension, compared without regard to case: "ZULMan.exe" finds

@@ -38,12 +38,11 @@ TEST(StartProgram, WaitsAndReportsTheExitCode) {
     EXPECT_EQ(value, 42u);
 
     // Handed-out handles belong to the caller.
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(StartProgram(ChildProgram().c_str(), "sleep 50 3", nullptr, false, &value, &info));
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    ASSERT_EQ(WaitForSingleObject(process.get(), kLongWaitMs), WAIT_OBJECT_0);
+    StartedProgram started;
+    ASSERT_TRUE(StartProgram(ChildProgram().c_str(), "sleep 50 3", nullptr, false, &value, &started));
+    ASSERT_EQ(WaitForSingleObject(started.process.get(), kLongWaitMs), WAIT_OBJECT_0);
     DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
+    GetExitCodeProcess(started.process.get(), &code);
     EXPECT_EQ(code, 3u);
 
     ScratchDirectory dir("start");

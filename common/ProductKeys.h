@@ -5,6 +5,8 @@ namespace ProductKeys {
 constexpr char kTessary[] = "Software\\Tessary";
 constexpr char kZUL[] = "Software\\Tessary\\ZUL";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The system's uninstall entries: one subkey per installed program (the front-end's items too).
+constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kUninstallZUL[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessaryZUL";
 // The records: one subkey per record, named by its id (the kind names are the records').
 constexpr char kChannels[] = "Software\\Tessary\\ZUL\\Channel";
@@ -36,6 +38,10 @@ constexpr char kZULManTypeLib[] = "{A61098A6-5B86-7FFB-191D-AB5448C5830D}";
 // Item type whose installer is the manager's own ItemInstaller.
 constexpr char kDefaultItemType[] = "{A1E29D92-F94C-3D9C-CF8D-E58406789B1F}";
 }  // namespace ProductIds
+
+// The programs' file names and the manager's name with the maker's updater.
+constexpr char kManagerProgramFile[] = "ZULMan.exe";
+constexpr char kManagerUpdaterApp[] = "ZULManager";
 
 // Thread messages of the channel manager (it has no window).
 constexpr unsigned ZULM_MSG_SHUTDOWN = 0x8001;

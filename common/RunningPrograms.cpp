@@ -1,14 +1,13 @@
+#include "common/ProductKeys.h"
 #include "common/RunningPrograms.h"
 
 #include "common/ProcessHelpers.h"
-#include "common/ProductKeys.h"
 #include "common/VelorinIds.h"
 
 namespace {
 
 constexpr DWORD kFirstWaitMs = 2000;
-constexpr const char* kFrontEndNames[] = {"ZULVelorin.exe", "ZULVel~1.exe"};
-constexpr char kManagerName[] = "ZULMan.exe";
+constexpr const char* kFrontEndNames[] = {VelorinIds::kProgramFile, "ZULVel~1.exe"};
 
 enum class PostOutcome { NoneRunning, Exited, WaitFailed };
 
@@ -78,5 +77,5 @@ EndOutcome EndProcessesByName(const char* exeName, UINT message, DWORD budgetMs)
 bool EndRunningPrograms() {
     if (!EndedOrAbsent(EndFrontEnd(VELORIN_MSG_SHUTDOWN_ALT))) return false;
     if (!EndedOrAbsent(EndFrontEnd(VELORIN_MSG_SHUTDOWN))) return false;
-    return EndedOrAbsent(EndProcessesByName(kManagerName, ZULM_MSG_SHUTDOWN));
+    return EndedOrAbsent(EndProcessesByName(kManagerProgramFile, ZULM_MSG_SHUTDOWN));
 }

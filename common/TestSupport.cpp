@@ -60,17 +60,15 @@ std::string CopyChild(const ScratchDirectory& directory, const char* fileName) {
 }
 
 ChildProcess::~ChildProcess() {
-    if (!m_info.hProcess) return;
-    if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(m_info.hProcess, 1);
-        WaitForSingleObject(m_info.hProcess, 5000);
+    if (!m_started.process) return;
+    if (WaitForSingleObject(m_started.process.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_started.process.get(), 1);
+        WaitForSingleObject(m_started.process.get(), 5000);
     }
-    const UniqueHandle process(m_info.hProcess);
-    const UniqueHandle thread(m_info.hThread);
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& args) {
-    return StartProgram(path.c_str(), args.c_str(), nullptr, false, nullptr, &m_info);
+    return StartProgram(path.c_str(), args.c_str(), nullptr, false, nullptr, &m_started);
 }
 
 bool ChildProcess::StartQuitOn(const std::string& path, UINT message) {
@@ -79,7 +77,7 @@ bool ChildProcess::StartQuitOn(const std::string& path, UINT message) {
                                   std::to_string(++counter);
     UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
     if (!ready || !Start(path, "quit-on " + std::to_string(message) + " " + eventName)) return false;
-    const HANDLE waits[] = {ready.get(), m_info.hProcess};
+    const HANDLE waits[] = {ready.get(), m_started.process.get()};
     return WaitForMultipleObjects(2, waits, FALSE, kReadyWaitMs) == WAIT_OBJECT_0;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/ProcessHelpers.h"
+
 namespace testsupport {
 
 // HKEY_LOCAL_MACHINE key that the tests may create and must delete.
@@ -46,11 +48,11 @@ public:
     bool Start(const std::string& path, const std::string& args);
     // Starts path in "quit-on" mode and waits until its message queue exists.
     bool StartQuitOn(const std::string& path, UINT message);
-    DWORD id() const { return m_info.dwProcessId; }
-    HANDLE process() const { return m_info.hProcess; }
+    DWORD id() const { return m_started.processId; }
+    HANDLE process() const { return m_started.process.get(); }
 
 private:
-    PROCESS_INFORMATION m_info = {};
+    StartedProgram m_started;
 };
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 
 namespace VelorinIds {
 constexpr char kProgramName[] = "ZULVelorin";
+constexpr char kProgramFile[] = "ZULVelorin.exe";
 constexpr char kSettingsKey[] = "Software\\Tessary\\Velorin";
 // Value under kSettingsKey listing the pending notifications: item GUIDs, each followed by ",".
 constexpr char kNewNotificationsValue[] = "NewNotifications";

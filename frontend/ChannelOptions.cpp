@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/DiagnosticLog.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
+#include "common/RecordProperties.h"
 #include "common/ShellHelpers.h"
 #include "frontend/Agreements.h"
 #include "frontend/ChannelRecord.h"
@@ -65,8 +67,8 @@ std::string NoAboutText(const std::string& channel) {
 
 ZULError C_ChannelOptions::AcceptAgreement(I_ChannelInfo* channel, const std::string& menuName) const {
     std::string accepted, channelPath, viewer, document;
-    if (ReadChannelProp(channel, "AcceptedEULA", accepted) == ZULERR_SUCCESS && accepted == kAcceptedValue) return ZULERR_SUCCESS;
-    if (ReadChannelProp(channel, "Path", channelPath) != ZULERR_SUCCESS || channelPath.empty()) return ZULERR_SUCCESS;
+    if (ReadChannelProp(channel, RecordProps::kAcceptedEULA, accepted) == ZULERR_SUCCESS && accepted == kAcceptedValue) return ZULERR_SUCCESS;
+    if (ReadChannelProp(channel, RecordProps::kPath, channelPath) != ZULERR_SUCCESS || channelPath.empty()) return ZULERR_SUCCESS;
     if (!JoinedPath(m_settings.path.value_or(""), kAgreementViewerName, viewer) ||
         !JoinedPath(channelPath, kChannelAgreementDocument, document) || !IsFile(viewer) || !IsFile(document))
         return ZULERR_SUCCESS;
@@ -74,7 +76,9 @@ ZULError C_ChannelOptions::AcceptAgreement(I_ChannelInfo* channel, const std::st
     case AgreementResult::Declined:
         return ZULERR_EULA_NOT_ACCEPTED;
     case AgreementResult::Accepted:
-        if (WriteChannelProp(channel, "AcceptedEULA", kAcceptedValue) == ZULERR_SUCCESS) (void)FlushChannel(channel);
+        if (WriteChannelProp(channel, RecordProps::kAcceptedEULA, kAcceptedValue) == ZULERR_SUCCESS)
+            // Unflushed, the agreement is only asked again at the next subscription.
+            LogIfCodeFailed("flush channel", nullptr, FlushChannel(channel));
         return ZULERR_SUCCESS;
     case AgreementResult::NotStarted:
         return ZULERR_SUCCESS;
@@ -90,7 +94,7 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     if (builder.EnsureChannelMenu(channel.Get()) == ZULERR_INVALID_ARGUMENT) return ZULERR_INVALID_ARGUMENT;
 
     std::string menuDir, menuName;
-    if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", menuDir)) return e;
+    if (ZULError e = ReadChannelProp(channel.Get(), RecordProps::kMenuDir, menuDir)) return e;
     if (ZULError e = ReadChannelMenuName(channel.Get(), menuName)) return e;
     const std::string caption = MenuText::DisplayName(menuName);
 
@@ -99,6 +103,7 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     if (on) {
         if (ZULError e = AcceptAgreement(channel.Get(), menuName)) return e;
         result = CallResult(m_manager->SubscribeChannel(InText(guid.c_str()), &ret), ret);
+        // The message only informs; which button closed it does not matter.
         (void)ui::ShowMessage(nullptr, result == ZULERR_SUCCESS ? kEnabledText : kEnableFailedText, caption.c_str(),
                               MB_OK);
     } else {
@@ -107,7 +112,8 @@ ZULError C_ChannelOptions::SetChannelEnabled(const std::string& guid, bool on) c
     }
 
     // The record is read anew so the Options folder shows the stored subscription.
-    if (OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS) (void)builder.EnsureChannelMenu(channel.Get());
+    if (OpenChannel(m_manager, guid, channel) == ZULERR_SUCCESS)
+        LogIfCodeFailed("ensure channel menu", guid.c_str(), builder.EnsureChannelMenu(channel.Get()));
     SwitchSiblingChannels(guid, menuDir, on);
     return result;
 }
@@ -119,12 +125,14 @@ void C_ChannelOptions::SwitchSiblingChannels(const std::string& guid, const std:
         ComPtr<I_ChannelInfo> sibling;
         std::string siblingDir;
         if (OpenChannel(m_manager, other, sibling) != ZULERR_SUCCESS ||
-            ReadChannelProp(sibling.Get(), "MenuDir", siblingDir) != ZULERR_SUCCESS ||
+            ReadChannelProp(sibling.Get(), RecordProps::kMenuDir, siblingDir) != ZULERR_SUCCESS ||
             !MenuText::SameChannelFolder(menuDir, siblingDir))
             continue;
         ZULError ret = ZULERR_SUCCESS;
-        (void)(on ? m_manager->SubscribeChannel(InText(other.c_str()), &ret)
-                  : m_manager->UnSubscribeChannel(InText(other.c_str()), &ret));
+        const HRESULT hr = on ? m_manager->SubscribeChannel(InText(other.c_str()), &ret)
+                              : m_manager->UnSubscribeChannel(InText(other.c_str()), &ret);
+        // A sibling that stays as it was is switched again with the next one of its folder.
+        LogIfFailed(on ? "subscribe sibling channel" : "unsubscribe sibling channel", other.c_str(), Outcome{hr, ret});
     }
 }
 
@@ -135,10 +143,11 @@ int C_ChannelOptions::ShowChannelAbout(const std::string& guid) const {
                        ReadChannelMenuName(channel.Get(), name) == ZULERR_SUCCESS && !name.empty();
     // "AboutFile" is a full path (the Start-menu builder records it so); only a page inside the
     // channel's own folder is opened, never a program a server answer points at.
-    if (named && ReadChannelProp(channel.Get(), "AboutFile", page) == ZULERR_SUCCESS && !page.empty() &&
-        ReadChannelProp(channel.Get(), "Path", path) == ZULERR_SUCCESS && IsAboutPageOf(page, path)) {
+    if (named && ReadChannelProp(channel.Get(), RecordProps::kAboutFile, page) == ZULERR_SUCCESS && !page.empty() &&
+        ReadChannelProp(channel.Get(), RecordProps::kPath, path) == ZULERR_SUCCESS && IsAboutPageOf(page, path)) {
         if (ShellOpen(path.c_str(), AboutPagePath(page, path).c_str(), "")) return 0;
     }
+    // The message only informs.
     (void)ui::ShowMessage(nullptr, NoAboutText(named ? name : guid), kNoAboutCaption, MB_OK);
     return ShowGeneralAbout();
 }
@@ -147,14 +156,14 @@ int C_ChannelOptions::ShowGeneralAbout() const {
     const std::string folder = m_settings.path.value_or("");
     std::string page;
     if (!JoinedPath(folder, kGeneralAboutPage, page) || !ShellOpen(folder.c_str(), page.c_str(), ""))
-        (void)ui::ShowError(nullptr, kMissingAboutText, kMissingAboutCaption);
+        (void)ui::ShowError(nullptr, kMissingAboutText, kMissingAboutCaption);  // informs only
     return 0;
 }
 
 int C_ChannelOptions::EnableMenuUpdates() const {
     if (SwitchMenuUpdates(true) != 0) return 1;
     m_settings.updatesEnabled = "true";
-    (void)m_settings.Save();
+    LogIfFalse("save front-end settings", nullptr, m_settings.Save());
     C_StartMenuBuilder(m_settings).RefreshChannelMenus(m_manager);
     return 0;
 }
@@ -163,7 +172,7 @@ int C_ChannelOptions::DisableMenuUpdates() const {
     if (!Confirmed(kConfirmUpdatesText, kConfirmUpdatesCaption)) return 1;
     if (SwitchMenuUpdates(false) != 0) return 1;
     m_settings.updatesEnabled = "false";
-    (void)m_settings.Save();
+    LogIfFalse("save front-end settings", nullptr, m_settings.Save());
     C_StartMenuBuilder(m_settings).RefreshChannelMenus(m_manager);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/ProductKeys.h"
+#include "common/RecordProperties.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -51,8 +52,8 @@ ZULError OpenChannel(I_ZULManager* manager, const std::string& guid, ComPtr<I_Ch
 }
 
 ZULError ReadChannelMenuName(I_ChannelInfo* channel, std::string& out) {
-    if (ReadChannelProp(channel, "MenuName", out) == ZULERR_SUCCESS) return ZULERR_SUCCESS;
-    return ReadChannelProp(channel, "Name", out);
+    if (ReadChannelProp(channel, RecordProps::kMenuName, out) == ZULERR_SUCCESS) return ZULERR_SUCCESS;
+    return ReadChannelProp(channel, RecordProps::kName, out);
 }
 
 std::vector<std::string> RecordedChannelGuids() {

@@ -2,6 +2,7 @@
 
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
+#include "common/ManagerConnection.h"
 #include "common/TextCompare.h"
 #include "frontend/ChannelRecord.h"
 
@@ -69,12 +70,5 @@ ZULError ForEachItemOfType(I_ZULManager* manager, const char* typeGuid, const It
 }
 
 ZULError ConnectManager(ComPtr<I_ZULManager>& out) {
-    out.Reset();
-    constexpr DWORD kContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
-    if (FAILED(CoCreateInstance(CLSID_ZULManager, nullptr, kContext, IID_I_ZULManager,
-                                reinterpret_cast<void**>(out.GetAddressOf()))) || !out) {
-        out.Reset();
-        return ZULERR_CREATE_INSTANCE_FAILED;
-    }
-    return ZULERR_SUCCESS;
+    return CreateManager(out) == S_OK ? ZULERR_SUCCESS : ZULERR_CREATE_INSTANCE_FAILED;
 }

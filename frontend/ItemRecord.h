@@ -14,6 +14,11 @@
 [[nodiscard]] ZULError ReadItemProp(I_ZULItem* item, const char* name, std::string& out);
 [[nodiscard]] ZULError WriteItemProp(I_ZULItem* item, const char* name, const std::string& value);
 [[nodiscard]] ZULError RemoveItemProp(I_ZULItem* item, const char* name);
+// RemoveItemProp for a property that is often absent: absent counts as removed.
+[[nodiscard]] inline ZULError RemoveItemPropIfPresent(I_ZULItem* item, const char* name) {
+    const ZULError removed = RemoveItemProp(item, name);
+    return removed == ZULERR_NOT_FOUND ? ZULERR_SUCCESS : removed;
+}
 [[nodiscard]] ZULError ReadItemGuid(I_ZULItem* item, std::string& out);
 [[nodiscard]] ZULError FlushItem(I_ZULItem* item);
 [[nodiscard]] ZULError DeleteItemInfo(I_ZULItem* item);

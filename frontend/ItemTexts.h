@@ -19,7 +19,6 @@ constexpr char kUninstalledCaption[] = "Success";
 
 constexpr char kGamesFolder[] = "Tessary\\Games";
 constexpr char kWindowsVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kUninstallKeyword[] = "-UninstallItem ";
 constexpr char kParamsLibrary[] = "params.dll";
 constexpr char kRuntimeInstaller[] = "KestrelFullInstall.exe";

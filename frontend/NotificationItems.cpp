@@ -5,9 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "common/DiagnosticLog.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProcessHelpers.h"
+#include "common/RecordProperties.h"
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "common/TextCompare.h"
@@ -21,12 +24,6 @@
 
 namespace {
 
-std::string Join(const std::string& base, const std::string& name) {
-    std::string joined;
-    JoinedPath(base, name.c_str(), joined);
-    return joined;
-}
-
 std::string Stripped(const std::string& text) {
     constexpr char kBlanks[] = " \t\r\n";
     const size_t first = text.find_first_not_of(kBlanks);
@@ -37,14 +34,15 @@ std::string Stripped(const std::string& text) {
 // Whether an item of the type with the same "Family" is recorded (other than the item itself).
 bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::string& family, const std::string& guid) {
     bool found = false;
-    (void)ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
+    // A walk that fails part-way finds fewer members: the caller then keeps what it would remove.
+    LogIfCodeFailed("walk items of type", type, ForEachItemOfType(manager, type, [&](I_ZULItem* other) {
         std::string otherFamily, otherGuid;
-        if (ReadItemProp(other, "Family", otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
+        if (ReadItemProp(other, RecordProps::kFamily, otherFamily) != ZULERR_SUCCESS || !EqualsNoCase(otherFamily, family))
             return true;
         if (ReadItemGuid(other, otherGuid) == ZULERR_SUCCESS && EqualsNoCase(otherGuid, guid)) return true;
         found = true;
         return false;
-    });
+    }));
     return found;
 }
 
@@ -52,8 +50,9 @@ bool FamilyMemberOfType(I_ZULManager* manager, const char* type, const std::stri
 
 bool FamilyApplicationPresent(I_ZULManager* manager, I_ZULItem* item) {
     std::string family, guid;
-    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return false;
-    (void)ReadItemGuid(item, guid);
+    if (ReadItemProp(item, RecordProps::kFamily, family) != ZULERR_SUCCESS) return false;
+    // Without its id the item only cannot tell its own record from the others.
+    LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     return FamilyMemberOfType(manager, VelorinIds::kApplicationItemType, family, guid) ||
            FamilyMemberOfType(manager, VelorinIds::kDemoItemType, family, guid);
 }
@@ -62,42 +61,46 @@ ZULError RemoveFamilyNotifications(I_ZULManager* manager, const VelorinSettings&
                                    bool checkOnly) {
     std::string family, guid;
     // Without a family no other notification can be of it: nothing found, nothing to remove.
-    if (ReadItemProp(item, "Family", family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
-    (void)ReadItemGuid(item, guid);
+    if (ReadItemProp(item, RecordProps::kFamily, family) != ZULERR_SUCCESS) return checkOnly ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
+    LogIfCodeFailed("read item guid", family.c_str(), ReadItemGuid(item, guid));
     if (checkOnly)
         return FamilyMemberOfType(manager, VelorinIds::kNotificationItemType, family, guid) ? ZULERR_SUCCESS
                                                                                              : ZULERR_NOT_FOUND;
-    (void)ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
+    // What cannot be walked stays announced; the caller goes on.
+    LogIfCodeFailed("walk items of type", VelorinIds::kNotificationItemType,
+                    ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* other) {
         std::string otherFamily;
-        if (ReadItemProp(other, "Family", otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family))
-            (void)UninstallNotificationItem(manager, settings, other);
+        if (ReadItemProp(other, RecordProps::kFamily, otherFamily) == ZULERR_SUCCESS && EqualsNoCase(otherFamily, family)) {
+            const Outcome removed = UninstallNotificationItem(manager, settings, other);
+            if (!ItemDone(removed)) LogIfCodeFailed("uninstall family notification", family.c_str(), removed.ret);
+        }
         return true;
-    });
+    }));
     return ZULERR_SUCCESS;
 }
 
-ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+Outcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
     // No notification for a game the user already has, nor a second one of the same family.
     if (FamilyApplicationPresent(manager, item)) return Succeeded();
     if (RemoveFamilyNotifications(manager, settings, item, true) == ZULERR_SUCCESS) return Succeeded();
     std::string installed;
-    if (ReadItemProp(item, "Installed", installed) == ZULERR_SUCCESS) return Succeeded();
+    if (ReadItemProp(item, RecordProps::kInstalled, installed) == ZULERR_SUCCESS) return Succeeded();
 
     std::string guid, channelGuid, channelDir, fileSets;
     if (ZULError e = ReadItemGuid(item, guid)) return Failed(e);
     if (!ServerPaths::IsPlainName(guid)) return Failed(ZULERR_INVALID_ARGUMENT);
-    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kChannel, channelGuid)) return Failed(e);
     const C_StartMenuBuilder menus(settings);
     if (ZULError e = menus.GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
     const std::string frontEndDir = settings.path.value_or(std::string());
-    const std::string installDir = Join(frontEndDir, guid);
-    if (ZULError e = ReadItemProp(item, "FileSets", fileSets)) return Failed(e);
+    const std::string installDir = JoinedPath(frontEndDir, guid);
+    if (ZULError e = ReadItemProp(item, RecordProps::kFileSets, fileSets)) return Failed(e);
     ZULError ret = ZULERR_SUCCESS;
-    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), const_cast<char*>(installDir.c_str()), &ret), ret))
+    if (ZULError e = CallResult(manager->InstallFileSets(fileSets.data(), InText(installDir.c_str()), &ret), ret))
         return Failed(e);
 
     std::unique_ptr<char[]> content;
-    if (!ReadWholeFile(Join(installDir, ItemTexts::kShortcutNameFile).c_str(), content))
+    if (!ReadWholeFile(JoinedPath(installDir, ItemTexts::kShortcutNameFile).c_str(), content))
         return Failed(ZULERR_FILE_OPEN_FAILED);
     const std::string shortcutName = Stripped(content.get());
     // The name becomes a file in the channel's folder, removed again on uninstall.
@@ -105,38 +108,41 @@ ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings
 
     const std::string exe = settings.exe.value_or(std::string());
     const std::string arguments = "-LaunchNotification " + guid;
-    const std::string icon = Join(installDir, guid + ".ico");
-    if (FAILED(CreateShortcut(Join(channelDir, shortcutName + ".lnk").c_str(), exe.c_str(), arguments.c_str(),
+    const std::string icon = JoinedPath(installDir, guid + ".ico");
+    if (FAILED(CreateShortcut(JoinedPath(channelDir, shortcutName + ".lnk").c_str(), exe.c_str(), arguments.c_str(),
                               frontEndDir.c_str(), nullptr, icon.c_str(), 0)))
         return Failed(ZULERR_FAILED);
 
-    (void)WriteItemProp(item, "Path", installDir);
-    (void)WriteItemProp(item, "ShortcutName", shortcutName);
-    if (WriteItemProp(item, "Installed", "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
+    // Without them the uninstall leaves the folder or the shortcut: they are logged.
+    LogIfCodeFailed("write item property Path", guid.c_str(), WriteItemProp(item, RecordProps::kPath, installDir));
+    LogIfCodeFailed("write item property ShortcutName", guid.c_str(), WriteItemProp(item, RecordProps::kShortcutName, shortcutName));
+    if (WriteItemProp(item, RecordProps::kInstalled, "1") != ZULERR_SUCCESS) return Failed(ZULERR_FAILED);
     if (ZULError e = FlushItem(item)) return Failed(e);
 
-    (void)RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str());
-    (void)menus.MarkChannelUpdated(manager, channelGuid, true);
+    // The announcement (tray, updated mark) is a courtesy: the notification is installed without it.
+    LogIfWin32Failed("announce notification", guid.c_str(),
+                     RegAppendToString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (guid + ",").c_str()));
+    LogIfCodeFailed("mark channel updated", channelGuid.c_str(), static_cast<uint32_t>(menus.MarkChannelUpdated(manager, channelGuid, true)));
 
-    const bool trayWanted = !ItemFlagIs(item, "ShowTrayIcon", "0");
-    (void)RemoveItemProp(item, "ShowTrayIcon");
-    (void)FlushItem(item);
-    if (trayWanted && !exe.empty()) (void)StartProgram(exe.c_str(), "-TrayIcon", nullptr, false);
+    const bool trayWanted = !ItemFlagIs(item, RecordProps::kShowTrayIcon, "0");
+    LogIfCodeFailed("remove item property ShowTrayIcon", guid.c_str(), RemoveItemPropIfPresent(item, RecordProps::kShowTrayIcon));
+    LogIfCodeFailed("flush item", guid.c_str(), FlushItem(item));
+    if (trayWanted && !exe.empty()) LogIfFalse("start tray", exe.c_str(), StartProgram(exe.c_str(), "-TrayIcon", nullptr, false));
     return Succeeded();
 }
 
-ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
+Outcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings, I_ZULItem* item) {
     std::string channelGuid, channelDir, shortcutName, path;
-    if (ZULError e = ReadItemProp(item, "Channel", channelGuid)) return Failed(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kChannel, channelGuid)) return Failed(e);
     if (ZULError e = C_StartMenuBuilder(settings).GetChannelMenuDir(manager, channelGuid, channelDir)) return Failed(e);
-    if (ZULError e = ReadItemProp(item, "ShortcutName", shortcutName)) return Succeeded(e);
-    if (ServerPaths::IsPlainName(shortcutName)) DeleteFileA(Join(channelDir, shortcutName + ".lnk").c_str());
-    if (ZULError e = ReadItemProp(item, "Path", path)) return Succeeded(e);
+    if (ZULError e = ReadItemProp(item, RecordProps::kShortcutName, shortcutName)) return Succeeded(e);
+    if (ServerPaths::IsPlainName(shortcutName)) DeleteFileA(JoinedPath(channelDir, shortcutName + ".lnk").c_str());
+    if (ZULError e = ReadItemProp(item, RecordProps::kPath, path)) return Succeeded(e);
     // Only the folder an installation makes goes: the front-end's folder joined with the GUID.
     std::string guid;
     const std::string frontEndDir = settings.path.value_or(std::string());
     if (!path.empty() && !frontEndDir.empty() && ReadItemGuid(item, guid) == ZULERR_SUCCESS &&
-        ServerPaths::IsPlainName(guid) && SamePlace(path, Join(frontEndDir, guid)))
+        ServerPaths::IsPlainName(guid) && SamePlace(path, JoinedPath(frontEndDir, guid)))
         DeleteDirectoryTree(path.c_str());
     const ZULError deleted = DeleteItemInfo(item);
     return deleted == ZULERR_SUCCESS ? Succeeded() : Failed(deleted);

@@ -10,11 +10,11 @@
 // or it is installed already (each: succeeded with 0, nothing created). Failures: the code of a
 // missing value or manager call; 11 when "ShortcutName.dat" cannot be read; 3 when its name is no
 // plain file name; 1 when the shortcut cannot be written.
-[[nodiscard]] ItemOutcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings,
+[[nodiscard]] Outcome InstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings,
                                                   I_ZULItem* item);
 // Removes the shortcut, the installation folder and the record. Without "ShortcutName" or
 // "Path": succeeded with the read's code, record kept.
-[[nodiscard]] ItemOutcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings,
+[[nodiscard]] Outcome UninstallNotificationItem(I_ZULManager* manager, const VelorinSettings& settings,
                                                     I_ZULItem* item);
 // Uninstalls the notifications of the item's family; checkOnly only looks for one (0 found,
 // 5 none). An item without "Family" has no family members: none found, nothing to remove.

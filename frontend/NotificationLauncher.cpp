@@ -2,9 +2,11 @@
 
 #include <wrl/client.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
+#include "common/RecordProperties.h"
 #include "common/RegistryHelpers.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
@@ -33,7 +35,7 @@ ZULError ReadNotificationName(I_ZULManager* manager, const std::string& itemGuid
                               bool& callFailed) {
     ComPtr<I_ZULItem> item;
     if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
-    if (ZULError e = ReadItemProp(item.Get(), "ShortcutName", name)) return e;
+    if (ZULError e = ReadItemProp(item.Get(), RecordProps::kShortcutName, name)) return e;
     return name.empty() ? ZULERR_NOT_FOUND : ZULERR_SUCCESS;
 }
 
@@ -42,14 +44,18 @@ ZULError LaunchNotification(I_ZULManager* manager, const VelorinSettings& settin
     bool callFailed = false;
     if (ZULError e = OpenItem(manager, itemGuid, item, callFailed)) return e;
     std::string folder;
-    if (ZULError e = ReadItemProp(item.Get(), "Path", folder)) return e;
+    if (ZULError e = ReadItemProp(item.Get(), RecordProps::kPath, folder)) return e;
 
     std::string page;
-    if (JoinedPath(folder, kNotificationPage, page)) (void)ShellOpen(folder.c_str(), page.c_str(), "");
-    (void)RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str());
+    if (JoinedPath(folder, kNotificationPage, page))
+        LogIfFalse("open notification page", page.c_str(), ShellOpen(folder.c_str(), page.c_str(), ""));
+    // Still listed, the notification is only announced once more.
+    LogIfWin32Failed("unlist notification", itemGuid.c_str(),
+                     RegRemoveFromString(VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, (itemGuid + ",").c_str()));
 
     std::string channel;
-    if (ReadItemProp(item.Get(), "Channel", channel) == ZULERR_SUCCESS && !channel.empty())
-        (void)C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false);
+    if (ReadItemProp(item.Get(), RecordProps::kChannel, channel) == ZULERR_SUCCESS && !channel.empty())
+        LogIfCodeFailed("unmark channel updated", channel.c_str(),
+                        static_cast<uint32_t>(C_StartMenuBuilder(settings).MarkChannelUpdated(manager, channel, false)));
     return ZULERR_SUCCESS;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
@@ -57,12 +58,6 @@ std::optional<std::string> ReadOld(const char* key, const char* name) {
     return value;
 }
 
-std::string Join(const std::string& base, const char* name) {
-    std::string joined;
-    JoinedPath(base, name, joined);
-    return joined;
-}
-
 // The preset with its two placeholders filled, in order.
 std::string FillPreset(const char* text, const char* subscribe, const std::string& ownPath) {
     std::string filled = text;
@@ -84,11 +79,11 @@ void RecordPresetChannel(I_ZULManager* manager, const std::string& text) {
 
 void DeleteOldShortcuts(const std::string& mainMenu) {
     WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA(Join(mainMenu, "*.lnk").c_str(), &entry));
+    UniqueFindHandle find(FindFirstFileA(JoinedPath(mainMenu, "*.lnk").c_str(), &entry));
     if (!find) return;
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            const std::string link = Join(mainMenu, entry.cFileName);
+            const std::string link = JoinedPath(mainMenu, entry.cFileName);
             SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(link.c_str());
         }
@@ -116,24 +111,26 @@ int MigratePartnerMenus(I_ZULManager* manager, const VelorinSettings& settings) 
         if (!oldExe) continue;
 
         const std::string oldPath = ReadOld(preset.oldKey, "Path").value_or("");
-        (void)RunProgramBounded(*oldExe, "-CheckDirectories");
+        // The old front-end only tidies its folders first; the migration does not need it.
+        LogIfFalse("old front-end check directories", oldExe->c_str(), RunProgramBounded(*oldExe, "-CheckDirectories"));
         const std::string mainMenu = ReadOld(preset.oldKey, "MainMenu").value_or("");
 
         char updatesEnabled[64] = {};
         GetPrivateProfileStringA("Velorin", "UpdatesEnabled", "true", updatesEnabled, sizeof updatesEnabled,
-                                 Join(oldPath, "Velorin.ini").c_str());
+                                 JoinedPath(oldPath, "Velorin.ini").c_str());
         if (lstrcmpiA(updatesEnabled, "false") == 0) subscribe = false;
 
         RecordPresetChannel(manager, FillPreset(preset.presetText, subscribe ? "1" : "0", settings.path.value_or("")));
         ComPtr<I_ChannelInfo> channel;
         if (OpenChannel(manager, preset.channelGuid, channel) == ZULERR_SUCCESS)
-            (void)builder.EnsureChannelMenu(channel.Get());
+            LogIfCodeFailed("ensure channel menu", preset.channelGuid, builder.EnsureChannelMenu(channel.Get()));
 
         if (!mainMenu.empty()) {
-            DeleteDirectoryTree(Join(mainMenu, "Options").c_str());
+            DeleteDirectoryTree(JoinedPath(mainMenu, "Options").c_str());
             DeleteOldShortcuts(mainMenu);
         }
-        (void)RunUpdaterBounded("-unregisterapp " + std::string(preset.oldUpdaterApp));
+        LogIfCodeFailed("updater unregister old front-end", preset.oldUpdaterApp,
+                        static_cast<uint32_t>(RunUpdaterBounded("-unregisterapp " + std::string(preset.oldUpdaterApp))));
         if (!oldPath.empty() && !HoldsOwnFolder(oldPath, settings)) DeleteDirectoryTree(oldPath.c_str());
         RegDeleteKeyTree(HKEY_LOCAL_MACHINE, preset.oldKey);
     }

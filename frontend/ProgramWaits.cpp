@@ -31,10 +31,9 @@ int RunUpdaterBounded(const std::string& arguments, char* output, DWORD outputSi
 
 bool RunProgramBounded(const std::string& program, const std::string& arguments) {
     const C_OutcomeClock clock;
-    PROCESS_INFORMATION info = {};
-    if (!StartProgram(program.c_str(), arguments.c_str(), nullptr, false, nullptr, &info)) return false;
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (WaitForSingleObject(process.get(), Settings::ProgramWaitMs()) == WAIT_OBJECT_0) return true;
+    StartedProgram started;
+    if (!StartProgram(program.c_str(), arguments.c_str(), nullptr, false, nullptr, &started)) return false;
+    if (WaitForSingleObject(started.process.get(), Settings::ProgramWaitMs()) == WAIT_OBJECT_0) return true;
     LogWaitRanOut("program wait ran out", program, clock);
     return false;
 }

@@ -2,10 +2,12 @@
 
 #include <shlobj.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
+#include "common/RecordProperties.h"
 #include "common/ShellHelpers.h"
 #include "frontend/ChannelRecord.h"
 #include "frontend/FolderPlaces.h"
@@ -18,12 +20,6 @@ namespace {
 
 constexpr char kAboutPage[] = "About.html";
 
-std::string Join(const std::string& base, const std::string& name) {
-    std::string joined;
-    JoinedPath(base, name.c_str(), joined);
-    return joined;
-}
-
 bool IsFolder(const std::string& path) { return !path.empty() && DirectoryExists(path.c_str()); }
 bool IsFile(const std::string& path) { return !path.empty() && FileExists(path.c_str()); }
 
@@ -32,7 +28,7 @@ bool FindMarkerFolder(const std::string& folder, const std::string& markerName, 
     constexpr int kMaxDepth = 32;  // a link loop cannot send the search round for ever
     if (depth > kMaxDepth) return false;
     WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA(Join(folder, "*").c_str(), &entry));
+    UniqueFindHandle find(FindFirstFileA(JoinedPath(folder, "*").c_str(), &entry));
     if (!find) return false;
     do {
         const std::string name = entry.cFileName;
@@ -43,7 +39,7 @@ bool FindMarkerFolder(const std::string& folder, const std::string& markerName, 
         }
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            FindMarkerFolder(Join(folder, name), markerName, found, depth + 1))
+            FindMarkerFolder(JoinedPath(folder, name), markerName, found, depth + 1))
             return true;
     } while (FindNextFileA(find.get(), &entry));
     return false;
@@ -62,13 +58,14 @@ void SetHidden(const std::string& path, bool hidden) {
 // Fills "AboutFile" from the channel's "Path" when it names no existing page inside that folder.
 void FillAboutFile(I_ChannelInfo* channel) {
     std::string about, path;
-    if (ReadChannelProp(channel, "Path", path) != ZULERR_SUCCESS) return;
-    if (ReadChannelProp(channel, "AboutFile", about) == ZULERR_SUCCESS && IsAboutPageOf(about, path) &&
+    if (ReadChannelProp(channel, RecordProps::kPath, path) != ZULERR_SUCCESS) return;
+    if (ReadChannelProp(channel, RecordProps::kAboutFile, about) == ZULERR_SUCCESS && IsAboutPageOf(about, path) &&
         IsFile(AboutPagePath(about, path)))
         return;
-    const std::string page = Join(path, kAboutPage);
+    const std::string page = JoinedPath(path, kAboutPage);
     if (!IsFile(page)) return;
-    if (WriteChannelProp(channel, "AboutFile", page) == ZULERR_SUCCESS) (void)FlushChannel(channel);
+    if (WriteChannelProp(channel, RecordProps::kAboutFile, page) == ZULERR_SUCCESS)
+        LogIfCodeFailed("flush channel", page.c_str(), FlushChannel(channel));
 }
 
 // A channel whose folder name ("MenuName", else "Name") would leave the Start menu or name no
@@ -81,7 +78,7 @@ bool HasPlainFolderName(I_ChannelInfo* channel) {
 }  // namespace
 
 std::string AboutPagePath(const std::string& aboutFile, const std::string& channelPath) {
-    return ServerPaths::IsRootedPath(aboutFile) ? aboutFile : Join(channelPath, aboutFile);
+    return ServerPaths::IsRootedPath(aboutFile) ? aboutFile : JoinedPath(channelPath, aboutFile);
 }
 
 bool IsAboutPageOf(const std::string& aboutFile, const std::string& channelPath) {
@@ -93,7 +90,7 @@ bool FindMarkedFolder(const std::string& root, const std::string& marker, std::s
 }
 
 void WriteFolderMarker(const std::string& folder, const std::string& marker) {
-    const std::string path = Join(folder, MenuText::MarkerFileNameFor(marker));
+    const std::string path = JoinedPath(folder, MenuText::MarkerFileNameFor(marker));
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -119,7 +116,7 @@ ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
 
     // A recorded folder counts only where the front-end makes folders and with its marker in it.
     std::string menuDir;
-    const bool known = ReadChannelProp(channel, "MenuDir", menuDir) == ZULERR_SUCCESS &&
+    const bool known = ReadChannelProp(channel, RecordProps::kMenuDir, menuDir) == ZULERR_SUCCESS &&
                        IsMarkedMenuFolder(menuDir, MenuText::MarkerFileName(guid));
     if (!known) {
         const std::string startMenu = StartMenuDirectory();
@@ -128,12 +125,13 @@ ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
             menuDir = found;
         } else {
             std::string menuName;
-            if (ReadChannelProp(channel, "MenuName", menuName) != ZULERR_SUCCESS) {
-                if (ZULError e = ReadChannelProp(channel, "Name", menuName)) return e;
-                (void)WriteChannelProp(channel, "MenuName", menuName);
+            if (ReadChannelProp(channel, RecordProps::kMenuName, menuName) != ZULERR_SUCCESS) {
+                if (ZULError e = ReadChannelProp(channel, RecordProps::kName, menuName)) return e;
+                // Unrecorded, the name is taken from "Name" again next time.
+                LogIfCodeFailed("write channel property MenuName", menuName.c_str(), WriteChannelProp(channel, RecordProps::kMenuName, menuName));
             }
             if (startMenu.empty()) return ZULERR_FAILED;
-            menuDir = Join(startMenu, menuName);
+            menuDir = JoinedPath(startMenu, menuName);
             const std::string updated = menuDir + MenuText::kDefaultUpdatedSuffix;
             if (!IsFolder(menuDir)) {
                 if (IsFolder(updated))
@@ -142,22 +140,24 @@ ZULError C_StartMenuBuilder::EnsureChannelMenu(I_ChannelInfo* channel) const {
                     return ZULERR_CREATE_DIR_FAILED;
             }
         }
-        (void)WriteChannelProp(channel, "MenuDir", menuDir);
+        // Unrecorded, the folder is found by its marker file next time.
+        LogIfCodeFailed("record channel menu folder", menuDir.c_str(), WriteChannelProp(channel, RecordProps::kMenuDir, menuDir));
     }
     if (!IsFolder(menuDir)) return ZULERR_FAILED;
 
     WriteMarkerFile(menuDir, guid);
     const ZULError flushed = FlushChannel(channel);
-    (void)BuildChannelOptions(channel);
+    // The Options folder is a convenience; the channel's folder stands without it.
+    LogIfCodeFailed("build channel options", guid.c_str(), static_cast<uint32_t>(BuildChannelOptions(channel)));
     return flushed;
 }
 
 int C_StartMenuBuilder::BuildChannelOptions(I_ChannelInfo* channel) const {
     std::string guid, subscribed, menuDir, menuName;
     if (ReadChannelGuid(channel, guid) != ZULERR_SUCCESS) return 1;
-    const bool isSubscribed = ReadChannelProp(channel, "Subscribed", subscribed) == ZULERR_SUCCESS && subscribed == "1";
-    if (ReadChannelProp(channel, "MenuDir", menuDir) != ZULERR_SUCCESS) return 1;
-    const std::string options = Join(menuDir, MenuText::kOptionsFolder);
+    const bool isSubscribed = ReadChannelProp(channel, RecordProps::kSubscribed, subscribed) == ZULERR_SUCCESS && subscribed == "1";
+    if (ReadChannelProp(channel, RecordProps::kMenuDir, menuDir) != ZULERR_SUCCESS) return 1;
+    const std::string options = JoinedPath(menuDir, MenuText::kOptionsFolder);
     CreateDirectoryTree(options.c_str(), false);
     if (ReadChannelMenuName(channel, menuName) != ZULERR_SUCCESS) return 1;
     const std::string name = MenuText::DisplayName(menuName);
@@ -165,21 +165,23 @@ int C_StartMenuBuilder::BuildChannelOptions(I_ChannelInfo* channel) const {
     const char* exe = m_settings.exe ? m_settings.exe->c_str() : "";
     const char* workingDir = m_settings.path ? m_settings.path->c_str() : "";
     for (MenuText::OptionShortcut which : MenuText::kOptionShortcuts) {
-        const std::string link = Join(options, MenuText::OptionShortcutName(which, name));
+        const std::string link = JoinedPath(options, MenuText::OptionShortcutName(which, name));
         SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(link.c_str());
-        (void)CreateShortcut(link.c_str(), exe, MenuText::OptionShortcutArguments(which, guid).c_str(), workingDir,
-                             nullptr, exe, MenuText::OptionShortcutIcon(which));
+        LogIfHrFailed("create option shortcut", link.c_str(),
+                      CreateShortcut(link.c_str(), exe, MenuText::OptionShortcutArguments(which, guid).c_str(),
+                                     workingDir, nullptr, exe, MenuText::OptionShortcutIcon(which)));
     }
-    SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOn, name)), isSubscribed);
-    SetHidden(Join(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOff, name)), !isSubscribed);
+    SetHidden(JoinedPath(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOn, name)), isSubscribed);
+    SetHidden(JoinedPath(options, MenuText::OptionShortcutName(MenuText::OptionShortcut::TurnOff, name)), !isSubscribed);
     return 0;
 }
 
 int C_StartMenuBuilder::RefreshChannelMenus(I_ZULManager* manager) const {
     for (const std::string& guid : RecordedChannelGuids()) {
         ComPtr<I_ChannelInfo> channel;
-        if (OpenChannel(manager, guid, channel) == ZULERR_SUCCESS) (void)EnsureChannelMenu(channel.Get());
+        if (OpenChannel(manager, guid, channel) == ZULERR_SUCCESS)
+            LogIfCodeFailed("ensure channel menu", guid.c_str(), EnsureChannelMenu(channel.Get()));
     }
     return 0;
 }
@@ -189,7 +191,7 @@ ZULError C_StartMenuBuilder::GetChannelMenuDir(I_ZULManager* manager, const std:
     ComPtr<I_ChannelInfo> channel;
     if (ZULError e = OpenChannel(manager, guid, channel)) return e;
     if (ZULError e = EnsureChannelMenu(channel.Get())) return e;
-    if (ZULError e = ReadChannelProp(channel.Get(), "MenuDir", dir)) return e;
+    if (ZULError e = ReadChannelProp(channel.Get(), RecordProps::kMenuDir, dir)) return e;
     if (channelOut) *channelOut = channel;
     return ZULERR_SUCCESS;
 }
@@ -208,13 +210,13 @@ int C_StartMenuBuilder::MarkChannelUpdated(I_ZULManager* manager, const std::str
 
 int C_StartMenuBuilder::CleanUpChannelMenus(I_ZULManager* manager) const {
     for (const std::string& guid : RecordedChannelGuids()) {
-        (void)MarkChannelUpdated(manager, guid, false);
+        LogIfCodeFailed("unmark channel updated", guid.c_str(), static_cast<uint32_t>(MarkChannelUpdated(manager, guid, false)));
         std::string dir;
         if (GetChannelMenuDir(manager, guid, dir) != ZULERR_SUCCESS) continue;
         ZULError ret = ZULERR_SUCCESS;
         manager->UnSubscribeChannel(InText(guid.c_str()), &ret);
-        DeleteDirectoryTree(Join(dir, MenuText::kOptionsFolder).c_str());
-        const std::string marker = Join(dir, MenuText::MarkerFileName(guid));
+        DeleteDirectoryTree(JoinedPath(dir, MenuText::kOptionsFolder).c_str());
+        const std::string marker = JoinedPath(dir, MenuText::MarkerFileName(guid));
         SetFileAttributesA(marker.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(marker.c_str());
         RemoveDirectoryA(dir.c_str());  // only succeeds when the folder is empty

@@ -3,9 +3,10 @@
 #include <cstdio>
 
 #include "common/CommaList.h"
-#include "common/MutexHelpers.h"
 #include "frontend/ChannelOptions.h"
 #include "frontend/NotificationLauncher.h"
+#include "frontend/VelorinCommandLine.h"
+#include "common/DiagnosticLog.h"
 #include "common/VelorinIds.h"
 #include "frontend/resource.h"
 
@@ -32,15 +33,15 @@ C_TrayIcon::~C_TrayIcon() {
     m_window.reset();
     HideIcon();
     DestroyMenus();
-    if (m_mutex != INVALID_HANDLE_VALUE) ReleaseNamedMutex(&m_mutex);
 }
 
-int C_TrayIcon::StartTrayIcon() {
-    if (WaitNamedMutex(kTrayMutex, &m_mutex, 0) != 0) {
-        m_mutex = INVALID_HANDLE_VALUE;
-        return 4;
+Outcome C_TrayIcon::StartTrayIcon() {
+    m_mutex.emplace(kTrayMutex);
+    if (!m_mutex->Held()) {
+        m_mutex.reset();
+        return Outcome{HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), ZULERR_INVALID_OPERATION};
     }
-    int result = 0;
+    Outcome result;
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -53,7 +54,7 @@ int C_TrayIcon::StartTrayIcon() {
     (void)RegisterClassExA(&windowClass);  // already registered is fine; creation tells
     HWND window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                                   kWindowSize, kWindowSize, nullptr, nullptr, instance, this);
-    if (!window) result = 2;
+    if (!window) result = Outcome{HRESULT_FROM_WIN32(GetLastError()), ZULERR_FAILED};
     m_window.reset(window);
 
     m_icon.reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
@@ -108,7 +109,7 @@ LRESULT C_TrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         // The window is gone: nothing is left for the owner to destroy.
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        (void)m_window.release();
+        (void)m_window.release();  // the window is destroyed already: nothing to own
         return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -119,13 +120,13 @@ void C_TrayIcon::OnCommand(UINT id) {
     if (id == kTrayCmdExit) {
         if (m_window) DestroyWindow(m_window.get());
     } else if (id == kTrayCmdAbout) {
-        (void)C_ChannelOptions(m_manager, m_settings).ShowGeneralAbout();
+        (void)C_ChannelOptions(m_manager, m_settings).ShowGeneralAbout();  // it tells the user itself
     } else if (id >= kTrayCmdFirstNotification) {
         const size_t position = id - kTrayCmdFirstNotification;
         if (position >= m_notificationGuids.size()) return;
         // Copied: the rebuild below replaces the list.
         const std::string guid = m_notificationGuids[position];
-        (void)LaunchNotification(m_manager, m_settings, guid);
+        LogIfCodeFailed(KeywordName(ValuedKeyword::LaunchNotification), guid.c_str(), LaunchNotification(m_manager, m_settings, guid));
         RebuildMenus();
     }
 }
@@ -134,7 +135,7 @@ void C_TrayIcon::OnDestroy() {
     if (m_window) KillTimer(m_window.get(), kRebuildTimer);
     HideIcon();
     DestroyMenus();
-    if (m_mutex != INVALID_HANDLE_VALUE) ReleaseNamedMutex(&m_mutex);
+    m_mutex.reset();
     PostQuitMessage(0);
 }
 

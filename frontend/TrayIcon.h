@@ -5,10 +5,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ZULMan.h"
+#include "common/ComResult.h"
+#include "common/SingleInstance.h"
 #include "frontend/VelorinSettings.h"
 #include "ui/UiHandles.h"
 
@@ -28,9 +31,9 @@ public:
     C_TrayIcon(const C_TrayIcon&) = delete;
     C_TrayIcon& operator=(const C_TrayIcon&) = delete;
 
-    // 0 when the icon is up; 4 when another process owns the tray; 2 when the window could not
-    // be created.
-    [[nodiscard]] int StartTrayIcon();
+    // Succeeded when the icon is up; ZULERR_INVALID_OPERATION when another process owns the
+    // tray; ZULERR_FAILED when the window could not be created.
+    [[nodiscard]] Outcome StartTrayIcon();
     // The "Exit" command, as the install helper's shutdown requests give it.
     void Exit() const;
 
@@ -47,7 +50,8 @@ private:
 
     I_ZULManager* m_manager;
     VelorinSettings& m_settings;
-    HANDLE m_mutex = INVALID_HANDLE_VALUE;
+    // Held while this process shows the tray.
+    std::optional<InstanceMutex> m_mutex;
     ui::UniqueWindow m_window;
     ui::UniqueIcon m_icon;
     NOTIFYICONDATAA m_record = {};

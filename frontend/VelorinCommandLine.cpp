@@ -50,3 +50,6 @@ CommandLineError ParseVelorinCommandLine(int argc, const char* const* argv, Velo
     out = command;
     return CommandLineError::None;
 }
+
+const char* KeywordName(FlagKeyword k) { return kFlagNames[static_cast<size_t>(k)]; }
+const char* KeywordName(ValuedKeyword k) { return kValuedNames[static_cast<size_t>(k)]; }

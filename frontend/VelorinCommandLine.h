@@ -39,3 +39,7 @@ struct VelorinCommand {
 
 // Parses argv[1..argc-1] (argv[0] is the program). On an error the command is left zeroed.
 [[nodiscard]] CommandLineError ParseVelorinCommandLine(int argc, const char* const* argv, VelorinCommand& out);
+
+// The keyword as the program writes it, without its introducing character ("Subscribe").
+const char* KeywordName(FlagKeyword k);
+const char* KeywordName(ValuedKeyword k);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ComServerRegistration.h"
+#include "common/DiagnosticLog.h"
 #include "common/InterfaceText.h"
 #include "frontend/ChannelRecord.h"
 #include "frontend/ItemRecord.h"
@@ -26,11 +27,16 @@ ZULError RegisterItemType(I_ZULManager* manager, const char* itemType) {
 // the walk does not run over records being deleted.
 void RemoveNotifications(I_ZULManager* manager, const VelorinSettings& settings) {
     std::vector<Microsoft::WRL::ComPtr<I_ZULItem>> notifications;
-    (void)ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* item) {
-        notifications.emplace_back(item);
-        return true;
-    });
-    for (const auto& item : notifications) (void)UninstallNotificationItem(manager, settings, item.Get());
+    // What cannot be walked or removed stays recorded; the unregistration goes on.
+    LogIfCodeFailed("walk items of type", VelorinIds::kNotificationItemType,
+                    ForEachItemOfType(manager, VelorinIds::kNotificationItemType, [&](I_ZULItem* item) {
+                        notifications.emplace_back(item);
+                        return true;
+                    }));
+    for (const auto& item : notifications) {
+        const Outcome removed = UninstallNotificationItem(manager, settings, item.Get());
+        if (!ItemDone(removed)) LogIfCodeFailed("uninstall notification", nullptr, removed.ret);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/RegistryHelpers.h"
@@ -50,6 +51,7 @@ VelorinSettings VelorinSettings::Load() {
 
 std::string ReadNewNotifications() {
     std::string list;
+    // Absent means none pending: the list stays empty.
     (void)RegReadString(HKEY_LOCAL_MACHINE, VelorinIds::kSettingsKey, VelorinIds::kNewNotificationsValue, list);
     return list;
 }
@@ -80,6 +82,6 @@ int ReconcileSettings(VelorinSettings& settings, const VelorinCommand& command) 
     }
     const char* suffix = command.Value(ValuedKeyword::MainMenuUpdatedSuffix);
     settings.menuUpdateSuffix = suffix ? suffix : MenuText::kDefaultUpdatedSuffix;
-    (void)settings.Save();
+    LogIfFalse("save front-end settings", nullptr, settings.Save());
     return 0;
 }

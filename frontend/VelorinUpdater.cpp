@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr UpdaterApp kVelorinApp{VelorinIds::kProgramName, "Tessary ZUL Velorin"};
 // After its own registration the front-end switches on the channel manager's updates.
-constexpr char kManagerAppName[] = "ZULManager";
 constexpr char kDistIdFile[] = "distid.dat";
 constexpr char kDistIdTrailing[] = "\r\n\t ";
 constexpr char kDistIdForbidden[] = "\"\r\n";
@@ -70,14 +70,18 @@ int RegisterWithUpdater(VelorinSettings& settings) {
     const std::string makerDir = GetMakerDirectory();
     if (RegisteredUnder(makerDir)) return 0;
     if (Run(UpdaterLines::RegisterLine(kVelorinApp, makerDir, Settings::UpdateURL(), settings.distId)) != 0) return 1;
-    (void)Run(UpdaterLines::EnableLine(kManagerAppName));
+    // The manager's own start enables it again.
+    LogIfCodeFailed("updater enable", kManagerUpdaterApp, static_cast<uint32_t>(Run(UpdaterLines::EnableLine(kManagerUpdaterApp))));
     return 0;
 }
 
 void LeaveUpdater() {
-    (void)Run(UpdaterLines::LeaveLine(kVelorinApp, GetMakerDirectory(), Settings::UpdateURL()));
-    (void)Run(UpdaterLines::DisableLine(VelorinIds::kProgramName));
-    (void)Run(UpdaterLines::UnregisterLine(VelorinIds::kProgramName));
+    // Each step is tried whatever the one before answered: an uninstall leaves as much as it can.
+    LogIfCodeFailed("updater leave", kVelorinApp.name,
+                    static_cast<uint32_t>(Run(UpdaterLines::LeaveLine(kVelorinApp, GetMakerDirectory(), Settings::UpdateURL()))));
+    LogIfCodeFailed("updater disable", VelorinIds::kProgramName, static_cast<uint32_t>(Run(UpdaterLines::DisableLine(VelorinIds::kProgramName))));
+    LogIfCodeFailed("updater unregister", VelorinIds::kProgramName,
+                    static_cast<uint32_t>(Run(UpdaterLines::UnregisterLine(VelorinIds::kProgramName))));
 }
 
 int SwitchMenuUpdates(bool enabled) {
@@ -93,7 +97,7 @@ int RefreshRunKeyAndUpdaterState(VelorinSettings& settings) {
     if (registered) {
         if (!settings.updatesEnabled) {
             settings.updatesEnabled = "true";
-            (void)settings.Save();
+            LogIfFalse("save front-end settings", nullptr, settings.Save());
         } else if (SwitchMenuUpdates(lstrcmpiA(settings.updatesEnabled->c_str(), "true") == 0) != 0) {
             result = 1;
         }

@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "common/Handles.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -12,24 +14,14 @@ namespace {
 // The system's HTML document class (the engine the browser control shows pages with).
 constexpr CLSID kHtmlDocumentClass = {0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
 
-// The page's text as a BSTR, owned.
-class BstrText {
-public:
-    explicit BstrText(const std::string& text) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-        if (length <= 0) return;
-        std::vector<wchar_t> wide(static_cast<size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-        m_b = SysAllocString(wide.data());
-    }
-    BstrText(const BstrText&) = delete;
-    BstrText& operator=(const BstrText&) = delete;
-    ~BstrText() { SysFreeString(m_b); }
-    BSTR get() const { return m_b; }
-
-private:
-    BSTR m_b = nullptr;
-};
+// The page's text as a BSTR, owned; none when it cannot be made.
+UniqueBstr BstrText(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) return UniqueBstr();
+    std::vector<wchar_t> wide(static_cast<size_t>(length));
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    return UniqueBstr(SysAllocString(wide.data()));
+}
 
 // The browser control shows pages through the system's HTML engine; without the engine no
 // control can be made that shows anything.
@@ -67,7 +59,7 @@ HRESULT C_BrowserHost::Start(const std::string& page) {
     if (FAILED(hr = m_pObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, m_hWindow, &area))) return hr;
     if (FAILED(hr = m_pObject.As(&m_pBrowser))) return hr;
     Resize();
-    BstrText url(page);
+    const UniqueBstr url = BstrText(page);
     if (!url.get()) return E_OUTOFMEMORY;
     VARIANT empty;
     VariantInit(&empty);

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "common/DiagnosticLog.h"
 #include "common/JoinedPath.h"
 #include "common/ProductKeys.h"
 #include "common/RegistryHelpers.h"
@@ -79,6 +80,7 @@ void C_InstallDialog::CreateHtmlPane() {
     if (!m_htmlPane.Create(Window(), IDC_STATUS, m_options.scroll)) return;
     const std::string page = HtmlPageLocation(m_options.html, m_pWork->steps.packageDirectory());
     if (FAILED(m_htmlPane.Show(page)))
+        // The message only informs; the window closes after it whatever is pressed.
         (void)ui::ShowMessage(Window(), InstallTexts::kCreateControlFailed, InstallTexts::kErrorCaption, MB_OK);
 }
 
@@ -155,10 +157,10 @@ void C_InstallDialog::OnDone() {
 // Failures here are not reported: the installation itself is over.
 void C_InstallDialog::CarryOutChoices(bool viewHelp, bool launch, bool desktopShortcut) const {
     const InstallWork& work = *m_pWork;
-    if (viewHelp) (void)ShellOpen(work.path.c_str(), work.helpFile.c_str(), nullptr);
+    if (viewHelp) LogIfFalse("view help", work.helpFile.c_str(), ShellOpen(work.path.c_str(), work.helpFile.c_str(), nullptr));
     if (launch) {
         const char* arguments = m_options.noKsInst ? kNoKsInstArgument : work.launchArgs.c_str();
-        (void)ShellOpen(work.path.c_str(), work.launchFile.c_str(), arguments);
+        LogIfFalse("launch", work.launchFile.c_str(), ShellOpen(work.path.c_str(), work.launchFile.c_str(), arguments));
     }
     if (!desktopShortcut) return;
     const std::string desktop = DesktopFolder();
@@ -173,5 +175,7 @@ void C_InstallDialog::CarryOutChoices(bool viewHelp, bool launch, bool desktopSh
     GuidValue guid;
     if (ParseGuidText(work.itemGuid, guid) != kGuidParsed) return;
     const std::string itemKey = std::string(ProductKeys::kZUL) + "\\Item\\" + GuidToText(guid);
-    (void)RegWriteString(HKEY_LOCAL_MACHINE, itemKey.c_str(), kDesktopShortcutValue, shortcut.c_str());
+    // Unrecorded, the uninstall leaves the shortcut on the desktop: it is logged.
+    LogIfWin32Failed("record desktop shortcut", shortcut.c_str(),
+                     RegWriteString(HKEY_LOCAL_MACHINE, itemKey.c_str(), kDesktopShortcutValue, shortcut.c_str()));
 }

@@ -4,7 +4,9 @@
 
 #include "ZULMan.h"
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
 #include "common/JoinedPath.h"
+#include "common/ManagerConnection.h"
 #include "common/TextCompare.h"
 
 using Microsoft::WRL::ComPtr;
@@ -17,9 +19,6 @@ constexpr char kItemBlock[] = "Item";
 constexpr char kSourceUrlKey[] = "SourceURL";
 // The longest current directory the helper works in.
 constexpr DWORD kMaxDirectory = 1024;
-
-// The interfaces take non-const texts they only read.
-char* In(const char* text) { return const_cast<char*>(text); }
 
 Outcome Result(HRESULT hr, ZULError code) { return Outcome{hr, code}; }
 
@@ -40,12 +39,12 @@ bool IsAbsoluteSource(std::string_view source) {
 Outcome AbsoluteSource(I_ResponseData* description, const std::string& directory) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString source;
-    HRESULT hr = description->GetKeyValue(In(kSourceUrlKey), source.put(), &code);
+    HRESULT hr = description->GetKeyValue(InText(kSourceUrlKey), source.put(), &code);
     if (hr != S_OK || code != ZULERR_SUCCESS || !source.get()) return Result(S_OK, ZULERR_SUCCESS);
     if (IsAbsoluteSource(source.get())) return Result(S_OK, ZULERR_SUCCESS);
     std::string full;
     if (!JoinedPath(directory, source.get(), full)) return Result(E_OUTOFMEMORY, ZULERR_OUT_OF_MEMORY);
-    hr = description->SetKeyValue(In(kSourceUrlKey), full.data(), &code);
+    hr = description->SetKeyValue(InText(kSourceUrlKey), full.data(), &code);
     return Result(hr, code);
 }
 
@@ -66,8 +65,7 @@ int ExitCodeOf(const Outcome& result) {
 InstallSteps DefaultInstallSteps() {
     InstallSteps steps;
     steps.createManager = [](ComPtr<I_ZULManager>& manager) {
-        return CoCreateInstance(CLSID_ZULManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_I_ZULManager, reinterpret_cast<void**>(manager.ReleaseAndGetAddressOf()));
+        return CreateManager(manager);
     };
     steps.packageDirectory = CurrentDirectory;
     return steps;
@@ -86,15 +84,15 @@ Outcome PrepareItemDescription(I_ZULManager* manager, const std::string& directo
     if (hr != S_OK || code != ZULERR_SUCCESS) return Result(hr, code);
 
     // A description without an item is no item package: refuse it before anything is applied.
-    hr = description->RewindBlock(In(kItemBlock), &code);
+    hr = description->RewindBlock(InText(kItemBlock), &code);
     if (hr != S_OK) return Result(hr, code);
     if (code != ZULERR_SUCCESS) return Result(S_FALSE, code);
 
-    hr = description->RewindBlock(In(kFileSetBlock), &code);
+    hr = description->RewindBlock(InText(kFileSetBlock), &code);
     while (hr == S_OK && code == ZULERR_SUCCESS) {
         const Outcome made = AbsoluteSource(description.Get(), directory);
         if (!made.Succeeded()) return made;
-        hr = description->NextBlock(In(kFileSetBlock), &code);
+        hr = description->NextBlock(InText(kFileSetBlock), &code);
     }
     if (hr != S_OK) return Result(hr, code);
     // Running out of FileSet blocks is the normal end.
@@ -102,12 +100,20 @@ Outcome PrepareItemDescription(I_ZULManager* manager, const std::string& directo
 }
 
 int RunSilentInstall(const InstallSteps& steps) {
+    const std::string directory = steps.packageDirectory();
     ComPtr<I_ZULManager> manager;
-    if (FAILED(steps.createManager(manager)) || !manager) return kNoManagerExitCode;
+    const Outcome created = LoggedStep("create manager", directory, [&] {
+        const HRESULT hr = steps.createManager(manager);
+        return FAILED(hr) || !manager ? Outcome{FAILED(hr) ? hr : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED} : Outcome{};
+    });
+    if (!created.Succeeded()) return kNoManagerExitCode;
     ComPtr<I_ResponseData> description;
-    const Outcome prepared = PrepareItemDescription(manager.Get(), steps.packageDirectory(), description);
+    const Outcome prepared =
+        LoggedStep("prepare", directory, [&] { return PrepareItemDescription(manager.Get(), directory, description); });
     if (!prepared.Succeeded()) return ExitCodeOf(prepared);
-    ZULError code = ZULERR_FAILED;
-    const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);
-    return ExitCodeOf(Result(hr, code));
+    return ExitCodeOf(LoggedStep("install", directory, [&] {
+        ZULError code = ZULERR_FAILED;
+        const HRESULT hr = manager->ProcessResponseData(description.Get(), &code);
+        return Result(hr, code);
+    }));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/ComResult.h"
+#include "common/DiagnosticLog.h"
 
 struct InstallSteps {
     // Creates the channel manager (default: through COM, in-process or local server).
@@ -17,6 +18,19 @@ struct InstallSteps {
     // The package directory (default: the current directory).
     std::function<std::string()> packageDirectory;
 };
+
+// The install helper's name in the diagnostic log.
+constexpr char kInstallHelperName[] = "TYInstallHelper";
+
+// Runs one install step and leaves its line in the diagnostic log: the step, the item or
+// directory it worked on, the outcome and how long it took.
+template <class Step>
+Outcome LoggedStep(const char* step, const std::string& subject, Step run) {
+    const C_OutcomeClock clock;
+    const Outcome result = run();
+    LogOutcome(step, subject.c_str(), result.hr, result.ret, clock);
+    return result;
+}
 
 // The exit code of an outcome: its ZULError; ZULERR_FAILED for a failure that carries no code.
 int ExitCodeOf(const Outcome& result);

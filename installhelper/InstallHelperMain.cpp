@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallFlow.h"
@@ -12,6 +13,7 @@
 #include "installhelper/ShutDown.h"
 
 int main(int argc, char** argv) {
+    SetLogProgram(kInstallHelperName);
     ComScope com(COINIT_APARTMENTTHREADED);
     const ParsedOptions parsed = ParseInstallOptions(argc, argv);
     if (parsed.outcome != OptionsOutcome::Accepted) return kBadCommandLineExitCode;

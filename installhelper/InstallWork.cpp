@@ -5,7 +5,10 @@
 #include <new>
 
 #include "ZULMan.h"
+#include "common/DiagnosticLog.h"
 #include "common/Handles.h"
+#include "common/InterfaceText.h"
+#include "common/RecordProperties.h"
 #include "installhelper/InstallDialog.h"
 #include "installhelper/InstallTexts.h"
 #include "installhelper/OutcomeText.h"
@@ -17,13 +20,11 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-char* In(const char* text) { return const_cast<char*>(text); }
-
 // A value of the description's current block; false when absent.
 bool BlockValue(I_ResponseData* description, const char* key, std::string& out) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString value;
-    if (description->GetKeyValue(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get())
+    if (description->GetKeyValue(InText(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get())
         return false;
     out = value.get();
     return true;
@@ -33,7 +34,7 @@ bool BlockValue(I_ResponseData* description, const char* key, std::string& out) 
 bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
     ZULError code = ZULERR_FAILED;
     CoTaskMemString value;
-    if (item->GetProp(In(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get()) return false;
+    if (item->GetProp(InText(key), value.put(), &code) != S_OK || code != ZULERR_SUCCESS || !value.get()) return false;
     out = value.get();
     return true;
 }
@@ -41,7 +42,7 @@ bool ItemValue(I_ZULItem* item, const char* key, std::string& out) {
 // Reads the item's name and id, and tells the user to wait.
 Outcome AnnounceItem(InstallWork& work, I_ResponseData* description) {
     ZULError code = ZULERR_FAILED;
-    const HRESULT hr = description->RewindBlock(In("Item"), &code);
+    const HRESULT hr = description->RewindBlock(InText("Item"), &code);
     if (hr != S_OK || code != ZULERR_SUCCESS) return Outcome{hr == S_OK ? S_FALSE : hr, code};
     BlockValue(description, "GUID", work.itemGuid);
     BlockValue(description, "Name", work.itemName);
@@ -62,29 +63,38 @@ void ReadInstalledItem(InstallWork& work, I_ZULManager* manager) {
     if (manager->GetItemInfo(work.itemGuid.data(), item.GetAddressOf(), &code) != S_OK || code != ZULERR_SUCCESS ||
         !item)
         return;
-    work.hasMenuDir = ItemValue(item.Get(), "MenuDir", work.menuDir);
-    ItemValue(item.Get(), "Path", work.path);
-    ItemValue(item.Get(), "HelpFile", work.helpFile);
-    ItemValue(item.Get(), "LaunchFile", work.launchFile);
-    ItemValue(item.Get(), "LaunchArgs", work.launchArgs);
+    work.hasMenuDir = ItemValue(item.Get(), RecordProps::kMenuDir, work.menuDir);
+    ItemValue(item.Get(), RecordProps::kPath, work.path);
+    ItemValue(item.Get(), RecordProps::kHelpFile, work.helpFile);
+    ItemValue(item.Get(), RecordProps::kLaunchFile, work.launchFile);
+    ItemValue(item.Get(), RecordProps::kLaunchArgs, work.launchArgs);
 }
 
 Outcome Install(InstallWork& work) {
+    const std::string directory = work.steps.packageDirectory();
     ComPtr<I_ZULManager> manager;
-    const HRESULT created = work.steps.createManager(manager);
-    if (FAILED(created) || !manager) {
+    const Outcome created = LoggedStep("create manager", directory, [&] {
+        const HRESULT hr = work.steps.createManager(manager);
+        return FAILED(hr) || !manager ? Outcome{FAILED(hr) ? hr : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED} : Outcome{};
+    });
+    if (!created.Succeeded()) {
+        // The message only informs; the outcome below ends the install.
         (void)ui::ShowMessage(work.window, InstallTexts::kCreateManagerFailed, InstallTexts::kErrorCaption, MB_OK);
-        return Outcome{FAILED(created) ? created : E_NOINTERFACE, ZULERR_CREATE_INSTANCE_FAILED};
+        return created;
     }
     ComPtr<I_ResponseData> description;
-    Outcome result = PrepareItemDescription(manager.Get(), work.steps.packageDirectory(), description);
+    Outcome result =
+        LoggedStep("prepare", directory, [&] { return PrepareItemDescription(manager.Get(), directory, description); });
     if (result.Succeeded()) result = AnnounceItem(work, description.Get());
     if (!result.Succeeded()) {
         if (result.ret == ZULERR_SUCCESS) result.ret = ZULERR_FAILED;
         return Outcome{S_FALSE, result.ret};
     }
-    result.ret = ZULERR_FAILED;
-    result.hr = manager->ProcessResponseData(description.Get(), &result.ret);
+    result = LoggedStep("install", work.itemGuid, [&] {
+        Outcome processed{S_OK, ZULERR_FAILED};
+        processed.hr = manager->ProcessResponseData(description.Get(), &processed.ret);
+        return processed;
+    });
     ReadInstalledItem(work, manager.Get());
     return result;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/Settings.h"
+#include "installhelper/InstallFlow.h"
 #include "installhelper/InstallTexts.h"
 #include "ui/MessageBoxes.h"
 
@@ -15,7 +16,10 @@ std::string StillRunningText() {
 }  // namespace
 
 int RunShutDownMode() {
-    if (EndRunningPrograms()) return 0;
-    (void)ui::ShowError(nullptr, StillRunningText(), InstallTexts::kInstallationErrorCaption);
+    const Outcome ended = LoggedStep("shut down", std::string(), [] {
+        return EndRunningPrograms() ? Outcome{} : Outcome{S_FALSE, ZULERR_FAILED};
+    });
+    if (ended.Succeeded()) return 0;
+    (void)ui::ShowError(nullptr, StillRunningText(), InstallTexts::kInstallationErrorCaption);  // informs only
     return 1;
 }

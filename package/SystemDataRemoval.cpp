@@ -8,6 +8,7 @@
 #include "common/JoinedPath.h"
 #include "common/PathHelpers.h"
 #include "common/ProductKeys.h"
+#include "common/RecordProperties.h"
 #include "common/RegistryHelpers.h"
 #include "common/SelfRegistration.h"
 #include "common/TextCompare.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kItemSettingsLibrary[] = "params.dll";
 constexpr char kAppInfoFolder[] = "TYUpdates\\ZULManager";
 constexpr char kAppInfoFile[] = "appinfo.dat";
@@ -87,16 +87,16 @@ bool Gone(LONG result) { return result == ERROR_SUCCESS || result == ERROR_FILE_
 // An application or demo as the front-end's quiet removal removes it; a notification's folder.
 bool RemoveItem(const std::string& guid) {
     const std::string key = std::string(ProductKeys::kItems) + "\\" + guid;
-    const std::string type = ReadValue(key, "Type");
-    const std::string path = ReadValue(key, "Path");
+    const std::string type = ReadValue(key, RecordProps::kType);
+    const std::string path = ReadValue(key, RecordProps::kPath);
     bool removed = true;
     if (EqualsNoCase(type, VelorinIds::kApplicationItemType) || EqualsNoCase(type, VelorinIds::kDemoItemType)) {
         std::string library;
         if (IsFolderBelowRoot(path) && JoinedPath(path, kItemSettingsLibrary, library) && FileExists(library.c_str()))
             (void)UnregisterFile(library.c_str());
-        removed = DeleteTreeOf(ReadValue(key, "MenuDir")) && removed;
-        removed = DeleteFileOf(ReadValue(key, "DesktopShortcut")) && removed;
-        removed = Gone(RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (kUninstallRoot + guid).c_str())) && removed;
+        removed = DeleteTreeOf(ReadValue(key, RecordProps::kMenuDir)) && removed;
+        removed = DeleteFileOf(ReadValue(key, RecordProps::kDesktopShortcut)) && removed;
+        removed = Gone(RegDeleteKeyTree(HKEY_LOCAL_MACHINE, (std::string(ProductKeys::kUninstallRoot) + guid).c_str())) && removed;
     }
     removed = DeleteTreeOf(path) && removed;
     // The games' folders group items by channel under a common folder: both go when left empty.
@@ -107,8 +107,8 @@ bool RemoveItem(const std::string& guid) {
 
 bool RemoveChannelFolders(const std::string& guid) {
     const std::string key = std::string(ProductKeys::kChannels) + "\\" + guid;
-    const bool menu = DeleteTreeOf(ReadValue(key, "MenuDir"));
-    return DeleteTreeOf(ReadValue(key, "Path")) && menu;
+    const bool menu = DeleteTreeOf(ReadValue(key, RecordProps::kMenuDir));
+    return DeleteTreeOf(ReadValue(key, RecordProps::kPath)) && menu;
 }
 
 bool RemoveFileSet(const std::string& guid) {

@@ -23,7 +23,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr char kProxyStubLibrary[] = "ZULManps.dll";
-constexpr char kProgramName[] = "ZULMan.exe";
 constexpr char kUninstallProgram[] = "Uninstall.exe";
 constexpr char kDistIdFile[] = "distid.dat";
 
@@ -33,26 +32,20 @@ std::string ModulePath() {
     return (length > 0 && length < sizeof path) ? std::string(path, length) : std::string();
 }
 
-std::string Join(const std::string& directory, const char* name) {
-    std::string joined;
-    JoinedPath(directory, name, joined);
-    return joined;
-}
-
 std::string SiblingOfModule(const std::string& modulePath, const char* name) {
     size_t separator = modulePath.find_last_of("\\/");
-    return separator == std::string::npos ? std::string(name) : Join(modulePath.substr(0, separator), name);
+    return separator == std::string::npos ? std::string(name) : JoinedPath(modulePath.substr(0, separator), name);
 }
 
 void WriteRunValue(const std::string& managerDir) {
     std::string command(1, '"');
-    command += Join(managerDir, kProgramName);
+    command += JoinedPath(managerDir, kManagerProgramFile);
     command += "\" -Background";
     RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kRun, "ZULM", command.c_str());
 }
 
 void WriteUninstallEntry(const std::string& managerDir) {
-    const std::string uninstaller = Join(managerDir, kUninstallProgram);
+    const std::string uninstaller = JoinedPath(managerDir, kUninstallProgram);
     RegWriteString(HKEY_LOCAL_MACHINE, ProductKeys::kUninstallZUL, "DisplayName", "Tessary Channel Manager");
     // Quoted: the manager directory normally lies under "Program Files", and an unquoted path
     // with blanks lets the list of installed programs start "C:\Program.exe" first.
@@ -63,7 +56,7 @@ void WriteUninstallEntry(const std::string& managerDir) {
 // Stores the trimmed text of "distid.dat" as "DistID"; the file is deleted also when it could not
 // be read.
 void ImportDistId(const std::string& managerDir) {
-    const std::string path = Join(managerDir, kDistIdFile);
+    const std::string path = JoinedPath(managerDir, kDistIdFile);
     if (!FileExists(path.c_str())) return;
     std::unique_ptr<char[]> text;
     if (ReadWholeFile(path.c_str(), text)) {

@@ -20,7 +20,6 @@
 namespace {
 
 constexpr char kInstanceMutex[] = "ZULM COM Server Exclusive";
-constexpr char kProgramFile[] = "ZULMan.exe";
 constexpr DWORD kWorkerStopTimeoutMs = 10000;
 
 // The worker gets a manager object of this process; it holds the lock count up while it runs.
@@ -46,7 +45,7 @@ void RunMessageLoop(ShutdownMonitor& monitor, C_Checkin& checkin) {
 }
 
 // A second background start asks the running instance to start its check-in worker.
-int HandOverToRunningInstance() { return PostToOtherInstance(kProgramFile, ZULM_MSG_START_CHECKIN) ? 0 : 1; }
+int HandOverToRunningInstance() { return PostToOtherInstance(kManagerProgramFile, ZULM_MSG_START_CHECKIN) ? 0 : 1; }
 
 int RunServer(bool background) {
     ShutdownMonitor monitor(GetCurrentThreadId(), kManagerIdleExitMs);

@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "common/ProductKeys.h"
+
 namespace UpdaterCommands {
-constexpr char kAppName[] = "ZULManager";
+constexpr const char* kAppName = kManagerUpdaterApp;
 constexpr char kLongName[] = "Tessary ZUL Manager";
 
 // The register line; " -distid" ends it when a distribution identifier is stored.

@@ -54,6 +54,8 @@ protected:
 };
 
 TEST_F(FrontendProcess, RegServerWritesItsEntriesAndItemTypesAndTheManagerActivatesItsInstaller) {
+    const std::string log = MakeScratchDirectory("frontend-log") + "\\zul.log";
+    WriteString(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile", log);
     ASSERT_EQ(Velorin("-RegServer"), 0u);
 
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, nullptr), "ZULVelorin");
@@ -96,6 +98,13 @@ TEST_F(FrontendProcess, RegServerWritesItsEntriesAndItemTypesAndTheManagerActiva
     // Its last object gone, the server ends by itself after its quiet second.
     for (int i = 0; i < 100 && !FindProcesses("ZULVelorin.exe").empty(); ++i) Sleep(100);
     EXPECT_TRUE(FindProcesses("ZULVelorin.exe").empty());
+
+    // Each job of both starts left its line, under the program's name.
+    DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Tessary\\ZUL", "LogFile");
+    const std::string lines = ReadFileText(log);
+    for (const char* expected : {" ZULVelorin RegServer - hr=0x00000000 ret=0 ms=", " ZULVelorin uninstall item ",
+                                 " hr=0x00000001 ret=5 ms="})
+        EXPECT_NE(lines.find(expected), std::string::npos) << expected << " in:\n" << lines;
 }
 
 TEST_F(FrontendProcess, UnregServerRemovesItsEntriesButLeavesTheRunValueAndUsedFolders) {

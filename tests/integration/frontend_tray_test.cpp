@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/ProgramTestSupport.h"
+#include "common/VelorinIds.h"
 #include "frontend/StartMenuBuilder.h"
 #include "frontend/TrayIcon.h"
 #include "frontend/VelorinSettings.h"
@@ -161,7 +162,7 @@ TEST_F(FrontendTray, OneTrayAtATimeAndTheInstallHelperEndsItEvenWithItsMenuOpen)
     SetCursorPos(400, 300);
     ASSERT_TRUE(uiauto::ClickTrayIcon(window, kTrayCallbackMessage));
     ASSERT_TRUE(uiauto::WaitForWindow("#32768", nullptr, 10000));
-    PostToAll("ZULVelorin.exe", 0x8012);  // WM_APP + 0x12
+    PostToAll(VelorinIds::kProgramFile, VELORIN_MSG_SHUTDOWN);
     EXPECT_EQ(first.Wait(20000), 0u);
     EXPECT_FALSE(FindWindowA(kTrayClass, kTrayTitle));
     EXPECT_TRUE(NoTrayIconShown());

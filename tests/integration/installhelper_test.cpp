@@ -158,7 +158,16 @@ TEST_F(InstallHelperTest, FlowReportsMissingDescriptionMissingItemAndMissingMana
 // ---- silent installs through the registered manager ------------------------------------------
 
 TEST_F(InstallHelperTest, SilentInstallThenSecondRunChangesNothingTwice) {
+    const std::string diagnosticLog = managerDir + "\\zul.log";
+    WriteString(HKEY_LOCAL_MACHINE, kZUL, "LogFile", diagnosticLog);
     ASSERT_EQ(RunHelper(""), DWORD{0});
+    // The helper's steps and the manager's install share one log, a whole line each.
+    const std::string lines = ReadFileText(diagnosticLog);
+    for (const std::string& expected :
+         {std::string(" TYInstallHelper prepare "), std::string(" TYInstallHelper install "),
+          std::string(" install ") + kItem + " hr=0x00000000 ret=0 ms="})
+        EXPECT_NE(lines.find(expected), std::string::npos) << expected << " in:\n" << lines;
+    DeleteValue(HKEY_LOCAL_MACHINE, kZUL, "LogFile");
     const std::string entry = std::string(kItem) + "," + kChannel + ";";
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kZUL, "InstalledItems"), entry);
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, std::string(kZUL) + "\\Channel\\" + kChannel, "Subscribed"), "1");
