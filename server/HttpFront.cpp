@@ -119,23 +119,19 @@ http::message_generator FileResponse(const Context& context, const http::request
         if (request.method() == http::verb::head) response.body().clear();
         return response;
     }
-    if (request.method() == http::verb::head) {
-        http::response<http::empty_body> response{http::status::ok, version};
+    // The whole file's headers, the same for HEAD and GET.
+    auto wholeFile = [&](auto response) {
         response.set(http::field::server, kServerName);
         response.set(http::field::content_type, "application/octet-stream");
         response.set(http::field::accept_ranges, "bytes");
         response.content_length(size);
         response.keep_alive(keepAlive);
         return response;
-    }
-    http::response<http::file_body> response{std::piecewise_construct, std::make_tuple(std::move(file)),
-                                             std::make_tuple(http::status::ok, version)};
-    response.set(http::field::server, kServerName);
-    response.set(http::field::content_type, "application/octet-stream");
-    response.set(http::field::accept_ranges, "bytes");
-    response.content_length(size);
-    response.keep_alive(keepAlive);
-    return response;
+    };
+    if (request.method() == http::verb::head)
+        return wholeFile(http::response<http::empty_body>{http::status::ok, version});
+    return wholeFile(http::response<http::file_body>{std::piecewise_construct, std::make_tuple(std::move(file)),
+                                                     std::make_tuple(http::status::ok, version)});
 }
 
 // The address clients reached this server by: the Host header, with the port the connection
