@@ -21,16 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "transfer/DownloadMgr.h"
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 unsigned long long FileSize(const char* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -12,16 +12,10 @@
 #include <string>
 
 #include "common/PublisherKey.h"
+#include "bench/BenchClock.h"
 #include "common/Sha256Hash.h"
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string ReadAll(const char* path) {
     std::string text;
